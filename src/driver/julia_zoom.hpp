@@ -1,0 +1,28 @@
+#pragma once
+
+#include <span>
+
+namespace mapplot {
+
+inline constexpr int julia_frame_count = 335;
+inline constexpr int julia_grid_side = 121;  // indices -60 .. 60
+
+// One frame's window: centre (cx, cy), half-width ray and iteration limit.
+struct julia_frame {
+  float cx, cy, ray;
+  int limit;
+};
+
+// The window of frame k = 1 .. 335.
+julia_frame julia_window(int k);
+
+// Fills the coordinate vectors X, Y (121 values each) and the escape-time
+// grid A (121 * 121 values, A(p, q) at (p + 60) + (q + 60) * 121).
+void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y,
+                std::span<float> A);
+
+// The 335-frame zoom: one console line per frame, each frame drawn by
+// screen_map in window 101.
+void julia_zoom();
+
+}  // namespace mapplot

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string_view>
+
+namespace mapplot {
+
+enum class rectangle_style { outline, filled };
+
+// The windowing layer as the screen map sees it: numbered graphics windows
+// (window 0 is the program's text console window), pixel and world
+// coordinates, palette and RGB colours, rectangles and text. One
+// implementation draws into Qt canvases, another records every call for tests.
+// Calls come from the program's thread only; results are not reported.
+class window_system {
+ public:
+  virtual ~window_system() = default;
+
+  virtual void open_graphics_window(int number, std::string_view title) = 0;
+  virtual void focus_graphics_window(int number) = 0;
+  virtual void clear_window() = 0;
+  virtual void set_color_index(int palette_index) = 0;
+  // Pixel corners relative to the viewport's first corner, both inclusive.
+  virtual void draw_rectangle(rectangle_style style, int x1, int y1, int x2, int y2) = 0;
+  virtual void set_viewport(int x1, int y1, int x2, int y2) = 0;
+  virtual void set_world_window(bool y_upwards, double x1, double y1, double x2, double y2) = 0;
+  virtual void set_color_rgb(int red, int green, int blue) = 0;
+  virtual void draw_rectangle_world(rectangle_style style, double x1, double y1, double x2,
+                                    double y2) = 0;
+  virtual void wait_for_enter() = 0;
+  virtual void reset_window_mode() = 0;
+  // Option text t'face'h<height>w<width>, for example "t'modern'h14w9".
+  virtual void set_font(std::string_view option_text) = 0;
+  virtual void set_text_color_index(int palette_index) = 0;
+  virtual void init_fonts() = 0;
+  virtual void move_to_world(double x, double y) = 0;
+  virtual void draw_text(std::string_view text) = 0;
+};
+
+// The implementation the screen map draws through. Set by the program's
+// start-up (or a test) before the first map is drawn.
+window_system& current_window_system();
+void install_window_system(window_system* system);
+
+// Ends the program with `message` shown by the windowing layer and a non-zero
+// exit status ("insufficient virtual memory" and the like).
+[[noreturn]] void fatal_error(std::string_view message);
+
+// Sets what fatal_error does before it exits; the default prints the message
+// on standard error.
+using fatal_error_reporter = void (*)(std::string_view message);
+void install_fatal_error_reporter(fatal_error_reporter reporter);
+
+}  // namespace mapplot
