@@ -23,7 +23,9 @@ std::string_view text_field::without_trailing_blanks() const {
   return strip_trailing_blanks(whole());
 }
 
-std::string_view text_field::trimmed() const { return strip_blanks(whole()); }
+std::string_view text_field::trimmed() const {
+  return strip_blanks(whole());
+}
 
 text_field make_text_field(std::string_view text) {
   text_field field;
@@ -36,8 +38,7 @@ text_field resolve_trimmed(std::optional<std::string_view> given, std::string_vi
   return make_text_field(given ? strip_blanks(*given) : fallback);
 }
 
-text_field resolve_left_trimmed(std::optional<std::string_view> given,
-                                std::string_view fallback) {
+text_field resolve_left_trimmed(std::optional<std::string_view> given, std::string_view fallback) {
   return make_text_field(given ? strip_leading_blanks(*given) : fallback);
 }
 

@@ -28,8 +28,7 @@ text_field make_text_field(std::string_view text);
 // the given text (never the fallback, even when the text is empty or blank).
 // The three variants differ in which blanks of a given text they remove.
 text_field resolve_trimmed(std::optional<std::string_view> given, std::string_view fallback);
-text_field resolve_left_trimmed(std::optional<std::string_view> given,
-                                std::string_view fallback);
+text_field resolve_left_trimmed(std::optional<std::string_view> given, std::string_view fallback);
 text_field resolve_verbatim(std::optional<std::string_view> given, std::string_view fallback);
 
 // "log(" + the title without leading and trailing blanks + ")", cut to 80

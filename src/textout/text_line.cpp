@@ -63,8 +63,7 @@ std::vector<std::string> assemble(const Items& items, std::size_t width) {
 
 }  // namespace
 
-std::vector<std::string> assemble_lines(std::initializer_list<line_item> items,
-                                        std::size_t width) {
+std::vector<std::string> assemble_lines(std::initializer_list<line_item> items, std::size_t width) {
   return assemble(items, width);
 }
 

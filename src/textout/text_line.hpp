@@ -20,8 +20,7 @@ inline constexpr std::size_t file_line_width = 80;
 // does not fit ends the line in progress and is written in pieces of at most
 // width - 1 characters, each on a line of its own after one blank.
 // Returns the lines without line ends; an empty statement gives one empty line.
-std::vector<std::string> assemble_lines(std::initializer_list<line_item> items,
-                                        std::size_t width);
+std::vector<std::string> assemble_lines(std::initializer_list<line_item> items, std::size_t width);
 std::vector<std::string> assemble_lines(const std::vector<line_item>& items, std::size_t width);
 
 }  // namespace mapplot

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the benchmarks optimised (no sanitizers) and runs them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup-debian.sh
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=ON >/dev/null
+cmake --build build-bench
+for program in build-bench/bench/bench_*; do
+  [ -x "$program" ] || continue
+  echo "== ${program##*/}"
+  (cd build-bench/bench && QT_QPA_PLATFORM=offscreen "./${program##*/}" "$@")
+done

@@ -1,0 +1,56 @@
+// julia_zoom with no display: its console goes to standard output, its
+// window's last picture to a PNG named on standard error.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <regex>
+
+#include "child_process.hpp"
+#include "map_picture.hpp"
+
+namespace mapplot::testing {
+namespace {
+
+TEST(OffScreenRun, ConsoleIsExactlyTheFrameLinesAndThePictureIsSaved) {
+  const std::string folder = make_temporary_directory();
+  const auto result =
+      run_process({.arguments = {JULIA_ZOOM_PROGRAM},
+                   .unset_environment = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
+                   .working_directory = folder,
+                   .timeout = std::chrono::seconds(600)});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+
+  const std::string expected = read_file(MAPPLOT_SOURCE_DIR "/tests/driver/julia_console.txt");
+  ASSERT_EQ(expected.size(), 335u * 35u) << "golden file damaged";
+  EXPECT_TRUE(result.standard_output == expected)
+      << "standard output differs from the 335 frame lines; first 200 bytes:\n"
+      << result.standard_output.substr(0, 200);
+
+  std::smatch name;
+  ASSERT_TRUE(
+      std::regex_search(result.standard_error, name, std::regex(R"(([^\s]*101[^\s]*\.png))")))
+      << "no picture of window 101 named on standard error:\n"
+      << result.standard_error;
+  std::string path = name[1].str();
+  if (path.front() != '/') path = folder + "/" + path;
+  QImage picture(QString::fromStdString(path));
+  ASSERT_FALSE(picture.isNull()) << path;
+  EXPECT_EQ(check_julia_window(picture, 0, 0), "");
+}
+
+TEST(OffScreenRun, TheOffscreenPlatformWinsOverADisplay) {
+  const std::string folder = make_temporary_directory();
+  const auto result =
+      run_process({.arguments = {JULIA_ZOOM_PROGRAM},
+                   .set_environment = {"QT_QPA_PLATFORM=offscreen", "DISPLAY=:4999"},
+                   .working_directory = folder,
+                   .timeout = std::chrono::seconds(600)});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+  EXPECT_TRUE(result.standard_output ==
+              read_file(MAPPLOT_SOURCE_DIR "/tests/driver/julia_console.txt"));
+}
+
+}  // namespace
+}  // namespace mapplot::testing
