@@ -10,7 +10,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMAPPLOT_SANITIZE=ON -DMAPPLOT_TESTS=ON -DMAPPLOT_BENCHMARKS=ON >/dev/null
 cmake --build "$build"
 
-export ASAN_OPTIONS="abort_on_error=0:detect_leaks=1:strict_string_checks=1"
+export ASAN_OPTIONS="detect_leaks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/leak_suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$build" --output-on-failure --timeout 600 -j 2

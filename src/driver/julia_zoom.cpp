@@ -1,1 +1,39 @@
-// written next
+#include "driver/julia_zoom.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "request/map_request.hpp"
+#include "screenmap/screen_map.hpp"
+#include "textout/console.hpp"
+
+namespace mapplot {
+
+void julia_zoom() {
+  constexpr std::size_t side = julia_grid_side;
+  // Allocated once for the whole run; std::bad_alloc reaches the windowing
+  // layer, which reports it as a fatal error before any frame is drawn.
+  std::vector<float> A(side * side);
+  std::vector<float> X(side);
+  std::vector<float> Y(side);
+
+  bool first_frame_done = false;
+  for (int k = 1; k <= julia_frame_count; ++k) {
+    const julia_frame frame = julia_window(k);
+    write_console({std::int32_t{k}, std::string_view(" Ray = "), frame.ray});
+    julia_grid(frame, X, Y, A);
+    screen_map(X, Y, grid_view<float>{A.data(), side, side},
+               {.logscale = std::nullopt,  // absent: the display's default applies
+                .xlabel = "Re(z)",
+                .ylabel = "Im(z)",
+                .title = "Julia set",
+                .winsize = 1,
+                .ownwindow = true,
+                .update = first_frame_done});
+    first_frame_done = true;
+  }
+}
+
+}  // namespace mapplot

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <complex>
 #include <span>
 
 namespace mapplot {
@@ -13,11 +14,15 @@ struct julia_frame {
   int limit;
 };
 
-// The window of frame k = 1 .. 335.
+// The repelling fixed point z* of z^2 + i that the zoom closes in on.
+std::complex<float> julia_fixed_point();
+
+// The window of frame k = 1 .. 335; other k throw std::out_of_range.
 julia_frame julia_window(int k);
 
 // Fills the coordinate vectors X, Y (121 values each) and the escape-time
 // grid A (121 * 121 values, A(p, q) at (p + 60) + (q + 60) * 121).
+// Spans shorter than that throw std::invalid_argument before anything is written.
 void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y,
                 std::span<float> A);
 

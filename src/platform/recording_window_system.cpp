@@ -5,8 +5,12 @@
 namespace mapplot {
 namespace {
 
-void append_argument(std::string& call, int value) { call += ' ' + std::to_string(value); }
-void append_argument(std::string& call, bool value) { call += value ? " true" : " false"; }
+void append_argument(std::string& call, int value) {
+  call += ' ' + std::to_string(value);
+}
+void append_argument(std::string& call, bool value) {
+  call += value ? " true" : " false";
+}
 void append_argument(std::string& call, rectangle_style style) {
   call += style == rectangle_style::filled ? " filled" : " outline";
 }
@@ -24,8 +28,7 @@ void append_argument(std::string& call, std::string_view text) {
 }  // namespace
 
 template <class... Arguments>
-void recording_window_system::record(std::string_view operation,
-                                     const Arguments&... arguments) {
+void recording_window_system::record(std::string_view operation, const Arguments&... arguments) {
   std::string call(operation);
   (append_argument(call, arguments), ...);
   calls.push_back(std::move(call));
@@ -37,7 +40,9 @@ void recording_window_system::open_graphics_window(int number, std::string_view 
 void recording_window_system::focus_graphics_window(int number) {
   record("focus_graphics_window", number);
 }
-void recording_window_system::clear_window() { record("clear_window"); }
+void recording_window_system::clear_window() {
+  record("clear_window");
+}
 void recording_window_system::set_color_index(int palette_index) {
   record("set_color_index", palette_index);
 }
@@ -59,18 +64,26 @@ void recording_window_system::draw_rectangle_world(rectangle_style style, double
                                                    double x2, double y2) {
   record("draw_rectangle_world", style, x1, y1, x2, y2);
 }
-void recording_window_system::wait_for_enter() { record("wait_for_enter"); }
-void recording_window_system::reset_window_mode() { record("reset_window_mode"); }
+void recording_window_system::wait_for_enter() {
+  record("wait_for_enter");
+}
+void recording_window_system::reset_window_mode() {
+  record("reset_window_mode");
+}
 void recording_window_system::set_font(std::string_view option_text) {
   record("set_font", option_text);
 }
 void recording_window_system::set_text_color_index(int palette_index) {
   record("set_text_color_index", palette_index);
 }
-void recording_window_system::init_fonts() { record("init_fonts"); }
+void recording_window_system::init_fonts() {
+  record("init_fonts");
+}
 void recording_window_system::move_to_world(double x, double y) {
   record("move_to_world", x, y);
 }
-void recording_window_system::draw_text(std::string_view text) { record("draw_text", text); }
+void recording_window_system::draw_text(std::string_view text) {
+  record("draw_text", text);
+}
 
 }  // namespace mapplot

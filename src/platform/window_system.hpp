@@ -37,7 +37,8 @@ class window_system {
 };
 
 // The implementation the screen map draws through. Set by the program's
-// start-up (or a test) before the first map is drawn.
+// start-up (or a test) before the first map is drawn; until then, and after
+// install_window_system(nullptr), drawing is discarded.
 window_system& current_window_system();
 void install_window_system(window_system* system);
 

@@ -21,22 +21,23 @@ inline constexpr std::string_view default_title = "Representation of z=z(x,y)";
 
 // The optional arguments of each output family, in the documented argument
 // order; an absent member takes the family's default, a present text is used
-// even when it is empty or blank.
+// even when it is empty or blank. The empty initializers let callers name only
+// the options they give without -Wmissing-field-initializers.
 struct screen_options {
-  std::optional<bool> logscale;
-  std::optional<std::string_view> xlabel, ylabel, title;
-  std::optional<int> winsize;
-  std::optional<bool> ownwindow, update;
+  std::optional<bool> logscale{};
+  std::optional<std::string_view> xlabel{}, ylabel{}, title{};
+  std::optional<int> winsize{};
+  std::optional<bool> ownwindow{}, update{};
 };
 
 struct postscript_options {
-  std::optional<bool> logscale;
-  std::optional<std::string_view> xlabel, ylabel, title, filename, device;
+  std::optional<bool> logscale{};
+  std::optional<std::string_view> xlabel{}, ylabel{}, title{}, filename{}, device{};
 };
 
 struct data_options {
-  std::optional<bool> logscale;
-  std::optional<std::string_view> xlabel, ylabel, title, filename;
+  std::optional<bool> logscale{};
+  std::optional<std::string_view> xlabel{}, ylabel{}, title{}, filename{};
 };
 
 }  // namespace mapplot

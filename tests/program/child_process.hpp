@@ -14,12 +14,12 @@ struct process_result {
 };
 
 struct process_request {
-  std::vector<std::string> arguments;  // program first
-  std::vector<std::string> unset_environment;
-  std::vector<std::string> set_environment;  // "NAME=value"
+  std::vector<std::string> arguments{};  // program first
+  std::vector<std::string> unset_environment{};
+  std::vector<std::string> set_environment{};  // "NAME=value"
   std::string working_directory = ".";
   std::chrono::seconds timeout{300};
-  std::string standard_input;  // written then closed
+  std::string standard_input{};  // written then closed
 };
 
 process_result run_process(const process_request& request);

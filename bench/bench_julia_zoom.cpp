@@ -1,0 +1,132 @@
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "driver/julia_zoom.hpp"
+#include "platform/window_system.hpp"
+#include "request/map_request.hpp"
+#include "screenmap/screen_map.hpp"
+#include "textout/console.hpp"
+
+namespace {
+
+using mapplot::julia_frame;
+
+constexpr std::size_t side = mapplot::julia_grid_side;
+
+// The baseline: the grid computed the straightforward way, one cell after
+// another on one thread.
+void plain_grid(const julia_frame& f, std::span<float> X, std::span<float> Y, std::span<float> A) {
+  for (int p = -60; p <= 60; ++p) {
+    X[p + 60] = static_cast<float>(static_cast<long double>(p) * f.ray / 60 + f.cx);
+  }
+  for (int q = -60; q <= 60; ++q) {
+    Y[q + 60] = static_cast<float>(static_cast<long double>(q) * f.ray / 60 + f.cy);
+  }
+  for (int q = -60; q <= 60; ++q) {
+    for (int p = -60; p <= 60; ++p) {
+      float& cell = A[(p + 60) + (q + 60) * side];
+      cell = 0;
+      long double re = static_cast<long double>(p) * f.ray / 60 + f.cx;
+      long double im = Y[q + 60];
+      for (int n = -2; n <= f.limit + 1; ++n) {
+        if (std::sqrt(re * re + im * im) >= 256) break;
+        cell = static_cast<float>(n);
+        const long double old_re = re;
+        re = re * re - im * im;
+        im = 2 * old_re * im + 1;
+      }
+    }
+  }
+}
+
+using grid_function = void (*)(const julia_frame&, std::span<float>, std::span<float>,
+                               std::span<float>);
+
+struct discarding_window_system final : mapplot::window_system {
+  void open_graphics_window(int, std::string_view) override {}
+  void focus_graphics_window(int) override {}
+  void clear_window() override {}
+  void set_color_index(int) override {}
+  void draw_rectangle(mapplot::rectangle_style, int, int, int, int) override {}
+  void set_viewport(int, int, int, int) override {}
+  void set_world_window(bool, double, double, double, double) override {}
+  void set_color_rgb(int, int, int) override {}
+  void draw_rectangle_world(mapplot::rectangle_style, double, double, double, double) override {}
+  void wait_for_enter() override {}
+  void reset_window_mode() override {}
+  void set_font(std::string_view) override {}
+  void set_text_color_index(int) override {}
+  void init_fonts() override {}
+  void move_to_world(double, double) override {}
+  void draw_text(std::string_view) override {}
+};
+
+struct discarding_console final : mapplot::console_sink {
+  void write_line(std::string_view) override {}
+  std::size_t line_width() const override { return 80; }
+};
+
+void one_frame(benchmark::State& state, grid_function grid) {
+  const julia_frame frame = mapplot::julia_window(static_cast<int>(state.range(0)));
+  std::vector<float> A(side * side), X(side), Y(side);
+  for (auto _ : state) {
+    grid(frame, X, Y, A);
+    benchmark::DoNotOptimize(A.data());
+    benchmark::ClobberMemory();
+  }
+}
+
+// The program's frame loop, drawn into a window system that discards everything.
+void whole_zoom(benchmark::State& state, grid_function grid) {
+  discarding_window_system windows;
+  discarding_console console;
+  mapplot::install_window_system(&windows);
+  mapplot::install_console_sink(&console);
+  std::vector<float> A(side * side), X(side), Y(side);
+  bool first_frame_done = false;
+  for (auto _ : state) {
+    for (int k = 1; k <= mapplot::julia_frame_count; ++k) {
+      const julia_frame frame = mapplot::julia_window(k);
+      mapplot::write_console({std::int32_t{k}, std::string_view(" Ray = "), frame.ray});
+      grid(frame, X, Y, A);
+      mapplot::screen_map(X, Y, mapplot::grid_view<float>{A.data(), side, side},
+                          {.logscale = std::nullopt,
+                           .xlabel = "Re(z)",
+                           .ylabel = "Im(z)",
+                           .title = "Julia set",
+                           .winsize = 1,
+                           .ownwindow = true,
+                           .update = first_frame_done});
+      first_frame_done = true;
+    }
+  }
+  mapplot::install_console_sink(nullptr);
+  mapplot::install_window_system(nullptr);
+}
+
+BENCHMARK_CAPTURE(one_frame, plain, plain_grid)
+    ->Arg(1)
+    ->Arg(100)
+    ->Arg(200)
+    ->Arg(335)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(one_frame, julia_grid, mapplot::julia_grid)
+    ->Arg(1)
+    ->Arg(100)
+    ->Arg(200)
+    ->Arg(335)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(whole_zoom, plain, plain_grid)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(whole_zoom, julia_grid, mapplot::julia_grid)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace

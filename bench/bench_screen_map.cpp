@@ -1,0 +1,80 @@
+// One screen_map call on a large grid through a window system that discards
+// every operation, beside a baseline doing only the per-cell value work
+// (copy, range, scaling, grey level) without any platform call.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <vector>
+
+#include "platform/window_system.hpp"
+#include "request/array_conversion.hpp"
+#include "screenmap/grey_levels.hpp"
+#include "screenmap/screen_map.hpp"
+
+namespace mapplot {
+namespace {
+
+class discarding_window_system final : public window_system {
+ public:
+  void open_graphics_window(int, std::string_view) override {}
+  void focus_graphics_window(int) override {}
+  void clear_window() override {}
+  void set_color_index(int) override {}
+  void draw_rectangle(rectangle_style, int, int, int, int) override {}
+  void set_viewport(int, int, int, int) override {}
+  void set_world_window(bool, double, double, double, double) override {}
+  void set_color_rgb(int red, int, int) override { benchmark::DoNotOptimize(red); }
+  void draw_rectangle_world(rectangle_style, double x1, double, double, double) override {
+    benchmark::DoNotOptimize(x1);
+  }
+  void wait_for_enter() override {}
+  void reset_window_mode() override {}
+  void set_font(std::string_view) override {}
+  void set_text_color_index(int) override {}
+  void init_fonts() override {}
+  void move_to_world(double, double) override {}
+  void draw_text(std::string_view) override {}
+};
+
+struct test_grid {
+  std::vector<double> x, y, values;
+};
+
+test_grid make_grid(std::size_t n) {
+  test_grid grid{std::vector<double>(n), std::vector<double>(n), std::vector<double>(n * n)};
+  for (std::size_t i = 0; i < n; ++i) grid.x[i] = grid.y[i] = static_cast<double>(i) / n;
+  for (std::size_t k = 0; k < grid.values.size(); ++k) grid.values[k] = std::sin(0.001 * k);
+  return grid;
+}
+
+void screen_map_call(benchmark::State& state) {
+  const test_grid grid = make_grid(static_cast<std::size_t>(state.range(0)));
+  discarding_window_system discarding;
+  install_window_system(&discarding);
+  const grid_view<double> view{grid.values.data(), grid.x.size(), grid.y.size()};
+  for (auto _ : state) {
+    screen_map(grid.x, grid.y, view, {.ownwindow = true, .update = true});
+  }
+  install_window_system(nullptr);
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(grid.values.size()));
+}
+
+void scale_and_iterate_baseline(benchmark::State& state) {
+  const test_grid grid = make_grid(static_cast<std::size_t>(state.range(0)));
+  const grid_view<double> view{grid.values.data(), grid.x.size(), grid.y.size()};
+  for (auto _ : state) {
+    std::vector<double> values = flatten<double>(view);
+    const value_range range = finite_range(values);
+    scale_to_grey_levels(values, range);
+    int sum = 0;
+    for (const double level : values) sum += cell_color(level).red;
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(grid.values.size()));
+}
+
+BENCHMARK(scale_and_iterate_baseline)->Arg(121)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(screen_map_call)->Arg(121)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace mapplot

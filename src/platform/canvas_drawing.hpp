@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <string_view>
+
+#include "platform/font_option.hpp"
+#include "platform/palette.hpp"
+#include "platform/world_transform.hpp"
+
+namespace mapplot {
+
+// Pixel operations on a canvas image. Rectangles are clipped to the image, so
+// a caller first grows the image to hold what it draws.
+
+// Enlarges `image` to at least width x height (capped at canvas_extent_limit);
+// new pixels are black. Never shrinks.
+void grow_canvas(QImage& image, int width, int height);
+
+// Grows `image` so that it holds `rectangle`.
+void grow_canvas_to_hold(QImage& image, pixel_rectangle rectangle);
+
+void fill_pixels(QImage& image, pixel_rectangle rectangle, rgb_color color);
+
+// The one-pixel border of `rectangle`, only where it lies inside `clip`.
+void outline_pixels(QImage& image, pixel_rectangle rectangle, pixel_rectangle clip,
+                    rgb_color color);
+
+// Draws `text` with its top-left corner at `position`, clipped to `clip`, on a
+// transparent background. Every face maps to the installed monospace face,
+// stretched so that a character is font.width pixels wide.
+void draw_text_pixels(QImage& image, pixel_point position, std::string_view text,
+                      const font_choice& font, pixel_rectangle clip, rgb_color color);
+
+}  // namespace mapplot

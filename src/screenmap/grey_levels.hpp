@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+namespace mapplot {
+
+// Smallest and largest of the finite values; both NaN when there is none.
+struct value_range {
+  double min;
+  double max;
+  std::size_t finite_count;
+  std::size_t total_count;
+};
+
+value_range finite_range(std::span<const double> values);
+
+// Replaces every value by its grey level (v - min) * 255 / (max - min), so the
+// finite values span 0..255. Non-finite values stay non-finite. `range` must
+// have max > min.
+void scale_to_grey_levels(std::span<double> values, const value_range& range);
+
+struct rgb_color {
+  int red;
+  int green;
+  int blue;
+  friend bool operator==(const rgb_color&, const rgb_color&) = default;
+};
+
+// The map background: a cell whose value is NaN shows it, so missing data
+// stays visible.
+inline constexpr rgb_color map_background{0, 0, 128};
+
+// The colour of a cell with grey level `level`: the nearest integer, halves
+// away from zero, as a grey; -inf black, +inf white, NaN the map background.
+rgb_color cell_color(double level);
+
+}  // namespace mapplot

@@ -1,0 +1,152 @@
+// The core overload: double precision, z flattened column by column.
+#include <cmath>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/window_system.hpp"
+#include "screenmap/cell_edges.hpp"
+#include "screenmap/grey_levels.hpp"
+#include "screenmap/legend.hpp"
+#include "screenmap/map_layout.hpp"
+#include "screenmap/map_texts.hpp"
+#include "screenmap/screen_map.hpp"
+#include "textout/console.hpp"
+
+namespace mapplot {
+namespace {
+
+// What the display keeps from one call to the next. The mutex serialises whole
+// calls: interleaved calls would share the current window and the counter.
+struct renderer_state {
+  std::mutex drawing;
+  int window_counter = 100;
+  double previous_pixel_width = 0;
+};
+
+renderer_state& state() {
+  static renderer_state shared;
+  return shared;
+}
+
+void prepare_window(window_system& windows, const map_layout& layout) {
+  windows.clear_window();
+  windows.set_color_index(5);
+  windows.draw_rectangle(rectangle_style::outline, 1, 1, layout.height, layout.height);
+  windows.set_color_index(1);
+  windows.draw_rectangle(rectangle_style::filled, 4, 4, layout.height - 3, layout.height - 3);
+}
+
+// Why the grid cannot be drawn from these arrays, or empty when it can. Checked
+// so that no cell reads past the end of x, y or z.
+std::string unusable_grid(std::size_t nx, std::size_t ny, std::size_t values) {
+  if (nx == 0) return "Warning: no x coordinates, nothing drawn";
+  if (ny == 0) return "Warning: no y coordinates, nothing drawn";
+  if (values / ny < nx) {
+    return "Warning: " + std::to_string(values) + " values for a " + std::to_string(nx) + " x " +
+           std::to_string(ny) + " grid, nothing drawn";
+  }
+  return {};
+}
+
+void report_non_finite(const value_range& range) {
+  const std::string line = "Warning: " + std::to_string(range.total_count - range.finite_count) +
+                           " of " + std::to_string(range.total_count) +
+                           " values not finite (NaN shown blue, -inf black, +inf white)";
+  write_console({std::string_view(line)});
+}
+
+void draw_cells(window_system& windows, std::span<const double> x, std::span<const double> y,
+                std::span<const double> levels) {
+  const cell_edges columns = make_cell_edges(x);
+  const cell_edges rows = make_cell_edges(y);
+  std::size_t k = 0;
+  for (std::size_t j = 0; j < y.size(); ++j) {
+    for (std::size_t i = 0; i < x.size(); ++i, ++k) {
+      const rgb_color color = cell_color(levels[k]);
+      windows.set_color_rgb(color.red, color.green, color.blue);
+      windows.draw_rectangle_world(rectangle_style::filled, columns.lower(i), rows.lower(j),
+                                   columns.upper[i], rows.upper[j]);
+    }
+  }
+}
+
+void restore_console(window_system& windows) {
+  windows.wait_for_enter();
+  windows.reset_window_mode();
+  windows.clear_window();
+  windows.set_font("t'Terminal'h12w8");
+  windows.set_text_color_index(7);
+}
+
+}  // namespace
+
+void screen_map(std::span<const double> x, std::span<const double> y, std::span<double> z,
+                const screen_options& options) {
+  const map_texts texts = prepare_map_texts(options);
+  const bool logscale = options.logscale.value_or(false);
+  const int winsize = options.winsize.value_or(1);
+  const bool ownwindow = options.ownwindow.value_or(false);
+  const bool update = options.update.value_or(false);
+
+  // Under a logarithmic scale the caller's values stay untouched; otherwise
+  // they are scaled in place, as callers of the core expect.
+  std::vector<double> logarithms;
+  std::span<double> working_values = z;
+  if (logscale) {
+    logarithms.resize(z.size());
+    for (std::size_t i = 0; i < z.size(); ++i) logarithms[i] = std::log10(z[i]);
+    working_values = logarithms;
+  }
+
+  const map_layout layout = choose_map_layout(winsize, ownwindow);
+  renderer_state& shared = state();
+  std::scoped_lock lock(shared.drawing);
+  window_system& windows = current_window_system();
+
+  if (ownwindow) {
+    if (!update) {
+      ++shared.window_counter;
+      windows.open_graphics_window(shared.window_counter, texts.title.trimmed());
+    }
+    windows.focus_graphics_window(shared.window_counter);
+  }
+  if (!update) prepare_window(windows, layout);
+
+  if (const std::string why = unusable_grid(x.size(), y.size(), z.size()); !why.empty()) {
+    write_console({std::string_view(why)});
+    return;
+  }
+
+  const value_range x_range = finite_range(x);
+  const value_range y_range = finite_range(y);
+  const double wx2 = x_range.min + (x_range.max - x_range.min) * (layout.width - 7) /
+                                       static_cast<double>(layout.height - 7);
+  windows.set_viewport(4, 4, layout.width - 3, layout.height - 3);
+  windows.set_world_window(true, x_range.min, y_range.min, wx2, y_range.max);
+
+  const value_range z_range = finite_range(working_values);
+  if (z_range.finite_count < z_range.total_count) report_non_finite(z_range);
+  if (z_range.finite_count == 0 || z_range.max - z_range.min == 0) return;
+
+  scale_to_grey_levels(working_values, z_range);
+  draw_cells(windows, x, y, working_values);
+
+  draw_legend(windows,
+              {.layout = layout,
+               .xmin = x_range.min,
+               .xmax = x_range.max,
+               .wx2 = wx2,
+               .ymin = y_range.min,
+               .ymax = y_range.max,
+               .zmin = z_range.min,
+               .zmax = z_range.max,
+               .last_x = x.back(),
+               .texts = texts,
+               .update = update},
+              shared.previous_pixel_width);
+
+  if (!ownwindow) restore_console(windows);
+}
+
+}  // namespace mapplot

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "textout/console.hpp"
+
+namespace mapplot::testing {
+
+// Keeps the console lines a call writes instead of printing them.
+class recorded_console final : public console_sink {
+ public:
+  void write_line(std::string_view line) override { lines.emplace_back(line); }
+  std::size_t line_width() const override { return file_line_width; }
+
+  std::vector<std::string> lines;
+};
+
+// Each test runs in a fresh folder of its own, made the working directory so
+// that the default "Map.dat" lands there, with the console recorded.
+class data_file_test : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Names of everything in the test's folder, sorted.
+  std::vector<std::string> folder_entries() const;
+
+  std::filesystem::path folder_;
+  std::filesystem::path previous_working_directory_;
+  recorded_console console_;
+};
+
+std::string read_whole_file(const std::filesystem::path& path);
+void write_whole_file(const std::filesystem::path& path, const std::string& contents);
+// The lines joined, each ended by carriage return and line feed.
+std::string crlf_lines(const std::vector<std::string>& lines);
+std::vector<std::string> split_crlf_lines(const std::string& contents);
+
+}  // namespace mapplot::testing

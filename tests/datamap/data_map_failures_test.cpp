@@ -1,0 +1,116 @@
+#include <gmock/gmock.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "data_file_fixture.hpp"
+#include "datamap/data_map.hpp"
+
+namespace mapplot {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::read_whole_file;
+using testing::write_whole_file;
+using lines = std::vector<std::string>;
+
+class DataMapFailure : public testing::data_file_test {
+ protected:
+  // The message of the std::system_error that writing to `name` throws.
+  std::string system_error_writing(const std::string& name) {
+    try {
+      data_map(x, y, z, {.filename = name});
+    } catch (const std::system_error& error) {
+      return error.what();
+    }
+    ADD_FAILURE() << "writing " << name << " did not throw std::system_error";
+    return {};
+  }
+
+  const std::vector<float> x{-1, 1};
+  const std::vector<float> y{0, 0.5f, 1};
+  const std::vector<float> z{1, 2, 3, 4, 5, 6};
+};
+
+TEST_F(DataMapFailure, AMissingFolderIsReportedByName) {
+  EXPECT_THAT(system_error_writing("no_such_folder/Map.dat"),
+              HasSubstr("\"no_such_folder/Map.dat\""));
+  EXPECT_TRUE(folder_entries().empty());
+  EXPECT_TRUE(console_.lines.empty());
+}
+
+TEST_F(DataMapFailure, APathThroughARegularFileIsReportedByName) {
+  write_whole_file("somefile", "earlier");
+  const std::string message = system_error_writing("somefile/Map.dat");
+  EXPECT_THAT(message, HasSubstr("somefile/Map.dat"));
+  EXPECT_THAT(message, HasSubstr(std::generic_category().message(ENOTDIR)));
+  EXPECT_EQ(folder_entries(), lines{"somefile"});
+  EXPECT_EQ(read_whole_file("somefile"), "earlier");
+}
+
+TEST_F(DataMapFailure, AFolderInPlaceOfTheFileIsLeftAlone) {
+  std::filesystem::create_directory("Map.dat");
+  EXPECT_THAT(system_error_writing("Map.dat"), HasSubstr("Map.dat"));
+  EXPECT_TRUE(std::filesystem::is_directory("Map.dat"));
+  EXPECT_EQ(folder_entries(), lines{"Map.dat"});
+}
+
+TEST_F(DataMapFailure, AFullDeviceIsReportedAndStaysADevice) {
+  EXPECT_THAT(system_error_writing("/dev/full"), HasSubstr("\"/dev/full\""));
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+  EXPECT_TRUE(console_.lines.empty());
+}
+
+TEST_F(DataMapFailure, TheNullDeviceStillWorks) {
+  data_map(x, y, z, {.filename = "/dev/null"});
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  EXPECT_EQ(console_.lines, lines{"  Output in /dev/null"});
+}
+
+// A file size limit makes writing a regular file fail part way, as a full disk
+// would: the earlier file must survive whole and the temporary one disappear.
+TEST_F(DataMapFailure, AFailedWriteLeavesTheEarlierFileIntact) {
+  write_whole_file("Map.dat", "earlier contents\r\n");
+  const std::vector<float> many(100000, 1.5f);
+
+  rlimit previous;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+  const auto previous_handler = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = previous;
+  small.rlim_cur = 100000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string message;
+  try {
+    data_map(many, many, many);
+  } catch (const std::system_error& error) {
+    message = error.what();
+  }
+  ::setrlimit(RLIMIT_FSIZE, &previous);
+  ::signal(SIGXFSZ, previous_handler);
+
+  EXPECT_THAT(message, HasSubstr("\"Map.dat\""));
+  EXPECT_EQ(read_whole_file("Map.dat"), "earlier contents\r\n");
+  EXPECT_EQ(folder_entries(), lines{"Map.dat"});
+  // The size warning comes before the file is opened; no " Output in " line.
+  EXPECT_EQ(console_.lines, lines{"  Warning: incompatible array sizes !!!"});
+}
+
+TEST_F(DataMapFailure, ABlankFileNameIsRejectedBeforeAnythingHappens) {
+  for (const std::string_view blank : {"", "     "}) {
+    EXPECT_THROW(data_map(x, y, std::vector<float>{1}, {.filename = blank}), std::invalid_argument);
+    EXPECT_THROW(data_map(std::vector<double>{1}, std::vector<double>{1}, std::vector<double>{1},
+                          {.filename = blank}),
+                 std::invalid_argument);
+  }
+  EXPECT_TRUE(folder_entries().empty());
+  EXPECT_TRUE(console_.lines.empty());
+}
+
+}  // namespace
+}  // namespace mapplot

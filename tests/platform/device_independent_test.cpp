@@ -1,0 +1,106 @@
+// The Qt-free pieces: palette, world-to-pixel transform, font option text.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/font_option.hpp"
+#include "platform/palette.hpp"
+#include "platform/world_transform.hpp"
+
+namespace mapplot {
+namespace {
+
+constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
+constexpr double infinity = std::numeric_limits<double>::infinity();
+
+TEST(Palette, EntriesTheMapReliesOnAndTheClassicRest) {
+  EXPECT_EQ(default_palette_color(0), (rgb_color{0, 0, 0}));
+  EXPECT_EQ(default_palette_color(1), (rgb_color{0, 0, 128}));
+  EXPECT_EQ(default_palette_color(5), (rgb_color{128, 0, 128}));
+  EXPECT_EQ(default_palette_color(7), (rgb_color{192, 192, 192}));
+  EXPECT_EQ(default_palette_color(8), (rgb_color{128, 128, 128}));
+  EXPECT_EQ(default_palette_color(12), (rgb_color{255, 0, 0}));
+  EXPECT_EQ(default_palette_color(15), (rgb_color{255, 255, 255}));
+}
+
+TEST(Palette, IndicesOutsideTheTableWrapInsteadOfReadingPastIt) {
+  EXPECT_EQ(default_palette_color(16), default_palette_color(0));
+  EXPECT_EQ(default_palette_color(21), default_palette_color(5));
+  EXPECT_EQ(default_palette_color(-1), default_palette_color(15));
+  EXPECT_EQ(default_palette_color(std::numeric_limits<int>::min()), default_palette_color(0));
+  EXPECT_EQ(clamped_rgb(-5, 300, 128), (rgb_color{0, 255, 128}));
+}
+
+constexpr pixel_rectangle viewport{4, 4, 577, 267};  // the 580 x 270 layout
+
+TEST(WorldTransform, WorldEdgesLandOnTheViewportsEdgePixels) {
+  const world_window upwards{true, -1.0, -2.0, 3.0, 2.0};
+  EXPECT_EQ(world_to_pixel(viewport, upwards, -1.0, -2.0), (pixel_point{4, 267}));
+  EXPECT_EQ(world_to_pixel(viewport, upwards, 3.0, 2.0), (pixel_point{577, 4}));
+  EXPECT_EQ(world_to_pixel(viewport, upwards, 1.0, 0.0), (pixel_point{291, 136}));
+
+  const world_window downwards{false, -1.0, -2.0, 3.0, 2.0};
+  EXPECT_EQ(world_to_pixel(viewport, downwards, -1.0, -2.0), (pixel_point{4, 4}));
+  EXPECT_EQ(world_to_pixel(viewport, downwards, 3.0, 2.0), (pixel_point{577, 267}));
+}
+
+TEST(WorldTransform, RectanglesAreRoundedToPixelsAndClippedToTheViewport) {
+  const pixel_rectangle small{10, 10, 19, 19};
+  const world_window unit{true, 0.0, 0.0, 1.0, 1.0};
+  // 0.26 of 9 steps is 2.34 -> 2, 0.74 is 6.66 -> 7; y upwards flips the rows.
+  EXPECT_EQ(world_rectangle_to_pixels(small, unit, 0.26, 0.26, 0.74, 0.74),
+            (pixel_rectangle{12, 12, 17, 17}));
+  EXPECT_EQ(world_rectangle_to_pixels(small, unit, 0.0, 0.0, 0.5, 0.1),
+            (pixel_rectangle{10, 18, 15, 19}));
+  EXPECT_EQ(world_rectangle_to_pixels(small, unit, -5.0, -5.0, 0.5, 0.5),
+            (pixel_rectangle{10, 15, 15, 19}));
+  EXPECT_EQ(world_rectangle_to_pixels(small, unit, 2.0, 2.0, 3.0, 3.0), std::nullopt);
+  // Corners given in either order.
+  EXPECT_EQ(world_rectangle_to_pixels(small, unit, 0.74, 0.74, 0.26, 0.26),
+            (pixel_rectangle{12, 12, 17, 17}));
+  // Far beyond any canvas, still no integer overflow.
+  EXPECT_EQ(world_rectangle_to_pixels(small, unit, -1e300, -1e300, 1e300, 1e300), small);
+}
+
+TEST(WorldTransform, DegenerateWindowsAndNonFiniteCoordinatesGiveNoPixels) {
+  const world_window flat{true, 2.0, 0.0, 2.0, 1.0};
+  EXPECT_EQ(world_to_pixel(viewport, flat, 2.0, 0.5), std::nullopt);
+  const world_window tiny{true, 0.0, 0.0, 1e-300, 1.0};
+  EXPECT_EQ(world_to_pixel(viewport, tiny, 1e300, 0.5), std::nullopt);
+  const world_window unbounded{true, -infinity, 0.0, 1.0, 1.0};
+  EXPECT_EQ(world_to_pixel(viewport, unbounded, 0.0, 0.5), std::nullopt);
+  const world_window unit{true, 0.0, 0.0, 1.0, 1.0};
+  EXPECT_EQ(world_to_pixel(viewport, unit, not_a_number, 0.5), std::nullopt);
+  EXPECT_EQ(world_to_pixel(viewport, unit, 0.5, infinity), std::nullopt);
+  EXPECT_EQ(world_rectangle_to_pixels(viewport, unit, 0.0, 0.0, not_a_number, 1.0), std::nullopt);
+}
+
+TEST(WorldTransform, ViewportRelativeCornersSaturateInsteadOfOverflowing) {
+  const pixel_rectangle origin{4, 4, 100, 100};
+  EXPECT_EQ(viewport_relative_to_window(origin, 0, 0, 9, 4), (pixel_rectangle{4, 4, 13, 8}));
+  const auto far = viewport_relative_to_window(origin, std::numeric_limits<int>::max(), 0,
+                                               std::numeric_limits<int>::min(), 0);
+  EXPECT_GT(far.left, 0);
+  EXPECT_LT(far.right, 0);
+  EXPECT_EQ(clipped(far, origin), (pixel_rectangle{4, 4, 100, 4}));
+}
+
+TEST(FontOption, ReadsFaceHeightAndWidth) {
+  EXPECT_EQ(parse_font_option("t'modern'h14w9"), (font_choice{"modern", 14, 9}));
+  EXPECT_EQ(parse_font_option("t'Terminal'h12w8"), (font_choice{"Terminal", 12, 8}));
+  EXPECT_EQ(parse_font_option("t'Courier New'h20w10"), (font_choice{"Courier New", 20, 10}));
+  EXPECT_EQ(terminal_font(), (font_choice{"Terminal", 12, 8}));
+}
+
+TEST(FontOption, MalformedTextIsRejected) {
+  for (const char* text :
+       {"", "t", "t'", "t'modern", "t'modern'", "t''h14w9", "modern'h14w9", "t'modern'h14",
+        "t'modern'w9h14", "t'modern'h14w9x", "t'modern'hw9", "t'modern'h-3w9", "t'modern'h0w9",
+        "t'modern'h14w100000", "t'modern'h99999999999999999999w9"}) {
+    EXPECT_EQ(parse_font_option(text), std::nullopt) << text;
+  }
+}
+
+}  // namespace
+}  // namespace mapplot

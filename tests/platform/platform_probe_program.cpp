@@ -1,0 +1,49 @@
+// A small program run through run_windowed_program by the tests, in the way
+// julia_zoom is. Its first argument picks what the routine does.
+#include <new>
+#include <stdexcept>
+#include <string_view>
+
+#include "platform/application.hpp"
+#include "platform/window_system.hpp"
+#include "textout/console.hpp"
+
+namespace {
+
+using mapplot::rectangle_style;
+
+void draw_two_frames() {
+  auto& windows = mapplot::current_window_system();
+  mapplot::write_console({"first line"});
+  windows.open_graphics_window(101, "Julia set");
+  windows.focus_graphics_window(101);
+  windows.clear_window();
+  windows.set_color_index(5);
+  windows.draw_rectangle(rectangle_style::outline, 1, 1, 270, 270);
+  windows.set_viewport(4, 4, 577, 267);
+  windows.set_world_window(true, 0.0, 0.0, 1.0, 1.0);
+  windows.set_color_rgb(255, 255, 255);
+  windows.draw_rectangle_world(rectangle_style::filled, 0.0, 0.0, 0.25, 0.5);
+  mapplot::write_console({std::int32_t{2}, " Ray = ", 1.805f});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string_view mode = argc > 1 ? argv[1] : "";
+  return mapplot::run_windowed_program(argc, argv, "platform_probe", [mode] {
+    if (mode == "draw") {
+      draw_two_frames();
+    } else if (mode == "exhaust") {
+      throw std::bad_alloc();
+    } else if (mode == "fail") {
+      throw std::runtime_error("the grid is on fire");
+    } else if (mode == "input") {
+      mapplot::write_console({"waiting"});
+      mapplot::current_window_system().wait_for_enter();
+      mapplot::write_console({"went on"});
+      mapplot::current_window_system().wait_for_enter();
+      mapplot::write_console({"end of input"});
+    }
+  });
+}

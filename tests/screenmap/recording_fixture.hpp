@@ -1,0 +1,101 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/recording_window_system.hpp"
+#include "textout/console.hpp"
+
+namespace mapplot::testing {
+
+class capturing_console final : public console_sink {
+ public:
+  std::vector<std::string> lines;
+  void write_line(std::string_view line) override { lines.emplace_back(line); }
+  std::size_t line_width() const override { return 80; }
+};
+
+inline std::string operation_of(const std::string& call) {
+  return call.substr(0, call.find(' '));
+}
+
+// The blank-separated arguments of a recorded call that takes no text.
+inline std::vector<std::string> arguments_of(const std::string& call) {
+  std::istringstream words(call);
+  std::vector<std::string> arguments;
+  std::string word;
+  words >> word;
+  while (words >> word) arguments.push_back(word);
+  return arguments;
+}
+
+inline std::vector<double> reals_of(const std::string& call) {
+  std::vector<double> reals;
+  for (const auto& argument : arguments_of(call)) {
+    if (argument != "filled" && argument != "outline" && argument != "true" &&
+        argument != "false") {
+      reals.push_back(std::stod(argument));
+    }
+  }
+  return reals;
+}
+
+// Runs each test against a fresh recording and a captured console.
+class ScreenMapTest : public ::testing::Test {
+ protected:
+  recording_window_system windows;
+  capturing_console console;
+
+  void SetUp() override {
+    install_window_system(&windows);
+    install_console_sink(&console);
+  }
+  void TearDown() override {
+    install_console_sink(nullptr);
+    install_window_system(nullptr);
+  }
+
+  std::vector<std::string> operations() const {
+    std::vector<std::string> names;
+    for (const auto& call : windows.calls) names.push_back(operation_of(call));
+    return names;
+  }
+
+  std::vector<std::string> calls_of(std::string_view operation) const {
+    std::vector<std::string> found;
+    for (const auto& call : windows.calls) {
+      if (operation_of(call) == operation) found.push_back(call);
+    }
+    return found;
+  }
+
+  // The texts of the draw_text calls, in order.
+  std::vector<std::string> drawn_texts() const {
+    std::vector<std::string> texts;
+    for (const auto& call : calls_of("draw_text")) {
+      const auto open = call.find('"');
+      texts.push_back(call.substr(open + 1, call.size() - open - 2));
+    }
+    return texts;
+  }
+
+  // The RGB colour set before each filled world rectangle ahead of the legend's
+  // fonts: the cells (and, on updating calls, the legend's clearing box last).
+  std::vector<std::string> cell_colors() const {
+    std::vector<std::string> colors;
+    for (std::size_t i = 0; i + 1 < windows.calls.size(); ++i) {
+      if (operation_of(windows.calls[i]) == "init_fonts") break;
+      if (operation_of(windows.calls[i]) == "set_color_rgb" &&
+          operation_of(windows.calls[i + 1]) == "draw_rectangle_world") {
+        colors.push_back(windows.calls[i].substr(sizeof "set_color_rgb"));
+      }
+    }
+    return colors;
+  }
+};
+
+}  // namespace mapplot::testing
