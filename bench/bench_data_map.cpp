@@ -13,11 +13,6 @@ namespace {
 
 constexpr std::size_t side = 1000;
 
-struct silent_console final : mapplot::console_sink {
-  void write_line(std::string_view) override {}
-  std::size_t line_width() const override { return mapplot::file_line_width; }
-};
-
 std::vector<float> coordinates() {
   std::vector<float> values(side);
   for (std::size_t i = 0; i < side; ++i) values[i] = -2.0f + 4.0f * static_cast<float>(i) / side;
@@ -39,10 +34,8 @@ std::string output_path(const char* name) {
 void data_map_million_values(benchmark::State& state) {
   const auto x = coordinates(), y = coordinates(), z = grid_values();
   const std::string path = output_path("bench_data_map.dat");
-  silent_console console;
-  mapplot::install_console_sink(&console);
+  mapplot::console_capture console;
   for (auto _ : state) mapplot::data_map(x, y, z, {.filename = path});
-  mapplot::install_console_sink(nullptr);
   std::filesystem::remove(path);
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(z.size()));
 }

@@ -2,13 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "driver/julia_zoom.hpp"
-#include "platform/window_system.hpp"
+#include "platform/discarding_window_system.hpp"
 #include "request/map_request.hpp"
 #include "screenmap/screen_map.hpp"
 #include "textout/console.hpp"
@@ -48,30 +47,6 @@ void plain_grid(const julia_frame& f, std::span<float> X, std::span<float> Y, st
 using grid_function = void (*)(const julia_frame&, std::span<float>, std::span<float>,
                                std::span<float>);
 
-struct discarding_window_system final : mapplot::window_system {
-  void open_graphics_window(int, std::string_view) override {}
-  void focus_graphics_window(int) override {}
-  void clear_window() override {}
-  void set_color_index(int) override {}
-  void draw_rectangle(mapplot::rectangle_style, int, int, int, int) override {}
-  void set_viewport(int, int, int, int) override {}
-  void set_world_window(bool, double, double, double, double) override {}
-  void set_color_rgb(int, int, int) override {}
-  void draw_rectangle_world(mapplot::rectangle_style, double, double, double, double) override {}
-  void wait_for_enter() override {}
-  void reset_window_mode() override {}
-  void set_font(std::string_view) override {}
-  void set_text_color_index(int) override {}
-  void init_fonts() override {}
-  void move_to_world(double, double) override {}
-  void draw_text(std::string_view) override {}
-};
-
-struct discarding_console final : mapplot::console_sink {
-  void write_line(std::string_view) override {}
-  std::size_t line_width() const override { return 80; }
-};
-
 void one_frame(benchmark::State& state, grid_function grid) {
   const julia_frame frame = mapplot::julia_window(static_cast<int>(state.range(0)));
   std::vector<float> A(side * side), X(side), Y(side);
@@ -84,10 +59,9 @@ void one_frame(benchmark::State& state, grid_function grid) {
 
 // The program's frame loop, drawn into a window system that discards everything.
 void whole_zoom(benchmark::State& state, grid_function grid) {
-  discarding_window_system windows;
-  discarding_console console;
+  mapplot::discarding_window_system windows;
+  mapplot::console_capture console;
   mapplot::install_window_system(&windows);
-  mapplot::install_console_sink(&console);
   std::vector<float> A(side * side), X(side), Y(side);
   bool first_frame_done = false;
   for (auto _ : state) {
@@ -96,8 +70,7 @@ void whole_zoom(benchmark::State& state, grid_function grid) {
       mapplot::write_console({std::int32_t{k}, std::string_view(" Ray = "), frame.ray});
       grid(frame, X, Y, A);
       mapplot::screen_map(X, Y, mapplot::grid_view<float>{A.data(), side, side},
-                          {.logscale = std::nullopt,
-                           .xlabel = "Re(z)",
+                          {.xlabel = "Re(z)",
                            .ylabel = "Im(z)",
                            .title = "Julia set",
                            .winsize = 1,
@@ -106,7 +79,6 @@ void whole_zoom(benchmark::State& state, grid_function grid) {
       first_frame_done = true;
     }
   }
-  mapplot::install_console_sink(nullptr);
   mapplot::install_window_system(nullptr);
 }
 

@@ -16,12 +16,6 @@ namespace {
 
 constexpr std::size_t side = 1000;
 
-class silent_console final : public mapplot::console_sink {
- public:
-  void write_line(std::string_view) override {}
-  std::size_t line_width() const override { return 80; }
-};
-
 struct field {
   std::vector<float> x, y, z;
 };
@@ -43,13 +37,11 @@ std::string plot_path(const char* name) {
 }
 
 void plot(benchmark::State& state, const char* device, const char* name) {
-  silent_console quiet;
-  mapplot::install_console_sink(&quiet);
+  mapplot::console_capture quiet;
   const field& grid = wave_field();
   const std::string path = plot_path(name);
   for (auto _ : state)
     mapplot::postscript_map(grid.x, grid.y, grid.z, {.filename = path, .device = device});
-  mapplot::install_console_sink(nullptr);
   std::error_code missing;
   const auto bytes = std::filesystem::file_size(path, missing);
   if (!missing) state.counters["file_bytes"] = static_cast<double>(bytes);
@@ -65,12 +57,12 @@ void BM_NullDeviceBaseline(benchmark::State& state) {
 
 // The PostScript file's size written with one fwrite.
 void BM_WriteSameBytesBaseline(benchmark::State& state) {
-  silent_console quiet;
-  mapplot::install_console_sink(&quiet);
   const field& grid = wave_field();
   const std::string reference = plot_path("bench_reference.ps");
-  mapplot::postscript_map(grid.x, grid.y, grid.z, {.filename = reference});
-  mapplot::install_console_sink(nullptr);
+  {
+    mapplot::console_capture quiet;
+    mapplot::postscript_map(grid.x, grid.y, grid.z, {.filename = reference});
+  }
   std::error_code ignored;
   const std::vector<char> bytes(std::filesystem::file_size(reference, ignored), 'x');
   std::filesystem::remove(reference, ignored);

@@ -1,7 +1,6 @@
 #include "driver/julia_zoom.hpp"
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -25,8 +24,7 @@ void julia_zoom() {
     write_console({std::int32_t{k}, std::string_view(" Ray = "), frame.ray});
     julia_grid(frame, X, Y, A);
     screen_map(X, Y, grid_view<float>{A.data(), side, side},
-               {.logscale = std::nullopt,  // absent: the display's default applies
-                .xlabel = "Re(z)",
+               {.xlabel = "Re(z)",
                 .ylabel = "Im(z)",
                 .title = "Julia set",
                 .winsize = 1,

@@ -136,8 +136,10 @@ int run_on_screen(QApplication& application, const std::function<void()>& progra
   QTimer::singleShot(0, &frame, [&] {
     worker.emplace([&] {
       run_routine(program);
-      QMetaObject::invokeMethod(&frame, say_finished, Qt::QueuedConnection);
+      // Set before the question can be answered, so that a quick "yes" joins
+      // this thread instead of ending the process under it.
       routine_returned = true;
+      QMetaObject::invokeMethod(&frame, say_finished, Qt::QueuedConnection);
     });
   });
 

@@ -23,9 +23,9 @@ std::mutex writing;
 
 }  // namespace
 
-void install_console_sink(console_sink* sink) {
+console_sink* install_console_sink(console_sink* sink) {
   std::scoped_lock lock(writing);
-  installed.store(sink);
+  return installed.exchange(sink);
 }
 
 void write_console(std::initializer_list<line_item> items) {

@@ -14,11 +14,9 @@ void data_file_test::SetUp() {
   std::filesystem::create_directories(folder_);
   previous_working_directory_ = std::filesystem::current_path();
   std::filesystem::current_path(folder_);
-  install_console_sink(&console_);
 }
 
 void data_file_test::TearDown() {
-  install_console_sink(nullptr);
   std::filesystem::current_path(previous_working_directory_);
 }
 

@@ -10,15 +10,6 @@
 
 namespace mapplot::testing {
 
-// Keeps the console lines a call writes instead of printing them.
-class recorded_console final : public console_sink {
- public:
-  void write_line(std::string_view line) override { lines.emplace_back(line); }
-  std::size_t line_width() const override { return file_line_width; }
-
-  std::vector<std::string> lines;
-};
-
 // Each test runs in a fresh folder of its own, made the working directory so
 // that the default "Map.dat" lands there, with the console recorded.
 class data_file_test : public ::testing::Test {
@@ -31,7 +22,7 @@ class data_file_test : public ::testing::Test {
 
   std::filesystem::path folder_;
   std::filesystem::path previous_working_directory_;
-  recorded_console console_;
+  console_capture console_;
 };
 
 std::string read_whole_file(const std::filesystem::path& path);

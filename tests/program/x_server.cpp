@@ -14,12 +14,15 @@ bool exists(const std::string& path) {
 
 }  // namespace
 
+// -noreset: by default the server resets when its last client leaves, and a
+// client that connects during the reset is refused.
 x_server::x_server() {
   int number = 90;
   while (exists("/tmp/.X" + std::to_string(number) + "-lock")) ++number;
   display_ = ":" + std::to_string(number);
-  server_ = std::make_unique<background_process>(process_request{
-      .arguments = {"Xvfb", display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}});
+  server_ = std::make_unique<background_process>(
+      process_request{.arguments = {"Xvfb", display_, "-screen", "0", "1280x1024x24", "-nolisten",
+                                    "tcp", "-noreset"}});
   const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
   for (int attempt = 0; attempt < 200 && !ready_; ++attempt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

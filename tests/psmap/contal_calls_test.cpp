@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "console_capture.hpp"
 #include "psmap/postscript_map.hpp"
 #include "recorded_pgplot.hpp"
+#include "textout/console.hpp"
 
 namespace mapplot {
 namespace {
@@ -39,7 +39,7 @@ class RecordedPlot : public ::testing::Test {
     return found ? *found : none;
   }
 
-  console_capture console;
+  console_capture console{1000};
 };
 
 const std::vector<float> x3{1.0f, 2.0f, 3.0f};

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "console_capture.hpp"
 #include "grey_page.hpp"
 #include "psmap/postscript_map.hpp"
+#include "textout/console.hpp"
 
 namespace mapplot {
 namespace {
@@ -53,7 +53,7 @@ class PlotFile : public ::testing::Test {
 
   fs::path previous;
   fs::path folder;
-  console_capture console;
+  console_capture console{1000};
 };
 
 // A 2 x 2 grid: 0 at (x0, y0), 1 at (x1, y0), 2 at (x0, y1), 3 at (x1, y1).

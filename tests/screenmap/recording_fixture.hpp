@@ -12,13 +12,6 @@
 
 namespace mapplot::testing {
 
-class capturing_console final : public console_sink {
- public:
-  std::vector<std::string> lines;
-  void write_line(std::string_view line) override { lines.emplace_back(line); }
-  std::size_t line_width() const override { return 80; }
-};
-
 inline std::string operation_of(const std::string& call) {
   return call.substr(0, call.find(' '));
 }
@@ -48,16 +41,10 @@ inline std::vector<double> reals_of(const std::string& call) {
 class ScreenMapTest : public ::testing::Test {
  protected:
   recording_window_system windows;
-  capturing_console console;
+  console_capture console;
 
-  void SetUp() override {
-    install_window_system(&windows);
-    install_console_sink(&console);
-  }
-  void TearDown() override {
-    install_console_sink(nullptr);
-    install_window_system(nullptr);
-  }
+  void SetUp() override { install_window_system(&windows); }
+  void TearDown() override { install_window_system(nullptr); }
 
   std::vector<std::string> operations() const {
     std::vector<std::string> names;
