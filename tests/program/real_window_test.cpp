@@ -62,13 +62,58 @@ TEST(RealWindow, TheZoomPlaysInWindow101AndAsksBeforeClosing) {
             "")
       << "see " << shot;
 
-  // The question is the active window; Enter takes its default answer, yes.
-  const std::string question = find_window(server, "julia_zoom", 10);
+  // The question box carries the program's name as its title; Enter takes
+  // its default answer, yes.
+  const std::string question = find_window(server, "^julia_zoom$", 10);
   ASSERT_FALSE(question.empty());
-  server.run({"xdotool", "windowactivate", "--sync", question});
+  server.run({"xdotool", "windowfocus", "--sync", question});
   server.run({"xdotool", "key", "--clearmodifiers", "Return"});
   const auto result = program.wait(std::chrono::seconds(30));
   EXPECT_FALSE(result.timed_out) << "the program did not close after the answer";
+  EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+}
+
+// A map drawn into the current window: the console shows it until Enter is
+// typed into its input line, then returns to text.
+TEST(RealWindow, AMapInTheConsoleWaitsForEnter) {
+  x_server server;
+  ASSERT_TRUE(server.ready()) << "Xvfb did not start";
+  background_process program({.arguments = {CONSOLE_MAP_PROGRAM},
+                              .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
+                              .set_environment = {"DISPLAY=" + server.display()},
+                              .working_directory = make_temporary_directory()});
+  const std::string frame = find_window(server, "^console_map .* running$", 60);
+  ASSERT_FALSE(frame.empty());
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+
+  const auto geometry = server.run({"xdotool", "getwindowgeometry", "--shell", frame});
+  const int left = geometry_value(geometry.standard_output, "X");
+  const int top = geometry_value(geometry.standard_output, "Y");
+  const std::string shot = MAPPLOT_BINARY_DIR "/tests/program/console_map.png";
+  ASSERT_EQ(server.run({"import", "-window", "root", shot}).exit_status, 0);
+  QImage screen(QString::fromStdString(shot));
+  ASSERT_FALSE(screen.isNull());
+  // The 580 x 290 layout: cell (1, 1), value 0, lies bottom left and is black;
+  // cell (3, 2), value 5, top right and white. Columns end at x = 0.5 and 1.5.
+  const auto grey = [&](int x, int y) { return qGray(screen.pixel(left + x, top + y)); };
+  EXPECT_EQ(grey(20, 250), 0) << "see " << shot;
+  EXPECT_EQ(grey(270, 30), 255) << "see " << shot;
+  EXPECT_EQ(grey(150, 250), 51) << "see " << shot;
+  EXPECT_TRUE(find_window(server, "finished", 1).empty()) << "returned before Enter";
+
+  server.run({"xdotool", "windowfocus", "--sync", frame});
+  server.run({"xdotool", "key", "--clearmodifiers", "Return"});
+  ASSERT_FALSE(find_window(server, "finished", 30).empty()) << "Enter did not end the wait";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ASSERT_EQ(server.run({"import", "-window", "root", shot}).exit_status, 0);
+  screen.load(QString::fromStdString(shot));
+  EXPECT_NE(grey(270, 30), 255) << "the console did not return to text; see " << shot;
+
+  const std::string question = find_window(server, "^console_map$", 10);
+  ASSERT_FALSE(question.empty()) << "no closing question";
+  server.run({"xdotool", "windowfocus", "--sync", question});
+  server.run({"xdotool", "key", "--clearmodifiers", "Return"});
+  const auto result = program.wait(std::chrono::seconds(30));
   EXPECT_EQ(result.exit_status, 0) << result.standard_error;
 }
 
