@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds julia_zoom and starts it.
+# Installs what is missing, builds julia_zoom and starts it. Build messages go
+# to standard error, so standard output carries only the program's console
+# when it runs off screen; the program runs in the caller's folder.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+caller_folder=$PWD
+repository=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repository"
 scripts/setup-debian.sh
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=OFF >/dev/null
-cmake --build build-release --target julia_zoom
-exec build-release/src/driver/julia_zoom
+  -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=OFF >&2
+cmake --build build-release --target julia_zoom >&2
+cd "$caller_folder"
+exec "$repository/build-release/src/driver/julia_zoom"
