@@ -23,11 +23,12 @@ std::vector<float> logarithms_of(std::span<const float> values) {
   return logarithms;
 }
 
-// Draws through PGPLOT and says whether the file named in `fields` was written.
+// Draws through PGPLOT and says whether the device could be opened and, for a
+// file device, whether the file named in `fields` was written.
 bool draw_plot_file(std::span<const float> x, std::span<const float> y,
                     std::span<const float> values, const postscript_fields& fields) {
   const std::string_view name = strip_trailing_blanks(fields.file_name);
-  if (name.size() <= text_field_length)
+  if (name.size() <= text_field_length || !writes_plot_file(fields.device))
     return contal(x, y, values, fields, device_name(name, fields.device));
 
   staged_plot_file staged;
@@ -68,7 +69,7 @@ void postscript_map(std::span<const float> x, std::span<const float> y, std::spa
   if (fields.logscale) logarithms = logarithms_of(z);
   const std::span<const float> values = fields.logscale ? std::span<const float>(logarithms) : z;
 
-  if (draw_plot_file(x, y, values, fields))
+  if (draw_plot_file(x, y, values, fields) && writes_plot_file(fields.device))
     write_console({" Output in ", strip_blanks(fields.file_name)});
 }
 

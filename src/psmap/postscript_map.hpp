@@ -8,7 +8,8 @@ namespace mapplot {
 
 // Writes the map request as a plot file through PGPLOT ("Map.ps", device
 // "ps" by default): grey-scale image, outline, axes box, wedge and labels,
-// then reports "Output in <file>" on the console.
+// then reports "Output in <file>" on the console (not for the null device and
+// PGPLOT's X window devices, which write no file).
 //
 // The core is the single-precision overload with flat `z`; the others
 // convert their data to that form and call it. Calls may come from several
@@ -24,9 +25,9 @@ namespace mapplot {
 //   permission): a console line, no plot, and no "Output in" line.
 // - a file name longer than 80 characters is used whole.
 //
-// For PGPLOT's X window devices ("xw", "xs") the part before the slash names
-// the X display, so such callers pass an empty file name (the default display)
-// or a display name.
+// PGPLOT's X window devices ("xw", "xs") open on the program's X display
+// whatever the file name; PGPLOT then asks on standard input before it closes
+// the window, as it does for its interactive devices.
 void postscript_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
                     const postscript_options& options = {});
 void postscript_map(std::span<const double> x, std::span<const double> y, std::span<const double> z,

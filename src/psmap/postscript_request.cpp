@@ -1,6 +1,31 @@
 #include "psmap/postscript_request.hpp"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+
 namespace mapplot {
+namespace {
+
+// PGPLOT matches device types without regard to case.
+std::string upper_case(std::string_view text) {
+  std::string upper(text);
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return upper;
+}
+
+}  // namespace
+
+bool is_screen_device(const text_field& device) {
+  static constexpr std::array<std::string_view, 4> screen_types{"XW", "XWINDOW", "XS", "XSERVE"};
+  const std::string type = upper_case(device.trimmed());
+  return std::find(screen_types.begin(), screen_types.end(), type) != screen_types.end();
+}
+
+bool writes_plot_file(const text_field& device) {
+  return !is_screen_device(device) && upper_case(device.trimmed()) != "NULL";
+}
 
 std::string output_file_name(std::string_view file_name, const text_field& device) {
   const std::string_view name = strip_trailing_blanks(file_name);
@@ -14,6 +39,7 @@ std::string output_file_name(std::string_view file_name, const text_field& devic
 }
 
 std::string device_name(std::string_view file_name, const text_field& device) {
+  if (is_screen_device(device)) return "/" + std::string(device.trimmed());
   std::string name(file_name);
   if (name.size() < text_field_length) name.resize(text_field_length, ' ');
   name += '/';

@@ -102,6 +102,14 @@ TEST_F(RecordedPlot, FileNameAndDeviceEndUpInTheDeviceName) {
   EXPECT_THAT(console.lines, ElementsAre("  Output in plot.dat"));
 }
 
+TEST_F(RecordedPlot, WindowDevicesOpenOnTheDisplayAndReportNoFile) {
+  postscript_map(x3, y2, z6, {.device = "XW"});
+  EXPECT_EQ(only("begin").texts[0], "/XW");
+  postscript_map(x3, y2, z6, {.filename = "view", .device = " xs "});
+  EXPECT_EQ(recorded_pgplot::calls().back().routine, "end");
+  EXPECT_TRUE(console.lines.empty());
+}
+
 TEST_F(RecordedPlot, LogscaleDrawsBaseTenLogarithmsUnderALogTitle) {
   postscript_map(std::vector<float>{1, 2}, std::vector<float>{1, 2},
                  std::vector<float>{1, 10, 100, 0}, {.logscale = true, .title = "  depth"});

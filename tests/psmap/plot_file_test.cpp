@@ -161,8 +161,10 @@ TEST_F(PlotFile, EveryFileDeviceWritesItsFormat) {
     EXPECT_EQ(contents(folder / each.file).substr(0, each.start.size()), each.start) << each.device;
     EXPECT_EQ(console.lines.back(), "  Output in " + std::string(each.file));
   }
+  const std::size_t reported = console.lines.size();
   postscript_map(x2, y2, ramp, {.filename = "Map.ps", .device = "null"});
   EXPECT_FALSE(fs::exists(folder / "Map.null"));
+  EXPECT_EQ(console.lines.size(), reported) << "an output line for a file never written";
 }
 
 TEST_F(PlotFile, DefaultsWriteMapPsInTheWorkingFolder) {
