@@ -5,8 +5,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "textout/decimal_rounding.hpp"
+
 namespace mapplot {
 namespace {
+
+constexpr std::size_t fixed_width = 11;  // then four blanks
+constexpr int significant_digits = 7;
 
 void right_justify(char* out, std::size_t width, const char* text, std::size_t length) {
   std::memset(out, ' ', width - length);
@@ -18,6 +23,78 @@ void write_non_finite(char* out, float value) {
   right_justify(out, real_field_width, text, std::strlen(text));
 }
 
+// The `count` decimal digits of `number`, leading zeros included.
+void write_digits(char* out, std::uint64_t number, int count) {
+  for (int position = count - 1; position >= 0; --position) {
+    out[position] = static_cast<char>('0' + number % 10);
+    number /= 10;
+  }
+}
+
+void write_fixed(char* out, bool negative, const decimal_rounding& rounded) {
+  char digits[significant_digits];
+  write_digits(digits, rounded.significand, significant_digits);
+  char text[16];
+  std::size_t length = 0;
+  if (negative) text[length++] = '-';
+  if (rounded.exponent < 0) {
+    text[length++] = '0';
+    text[length++] = '.';
+    std::memcpy(text + length, digits, significant_digits);
+    length += significant_digits;
+  } else {
+    const auto before_point = static_cast<std::size_t>(rounded.exponent) + 1;
+    std::memcpy(text + length, digits, before_point);
+    length += before_point;
+    text[length++] = '.';
+    std::memcpy(text + length, digits + before_point, significant_digits - before_point);
+    length += significant_digits - before_point;
+  }
+  right_justify(out, fixed_width, text, length);
+  std::memset(out + fixed_width, ' ', real_field_width - fixed_width);
+}
+
+void write_scientific(char* out, bool negative, const decimal_rounding& rounded) {
+  char digits[significant_digits + 1];
+  write_digits(digits, rounded.significand, significant_digits + 1);
+  char text[16];
+  std::size_t length = 0;
+  if (negative) text[length++] = '-';
+  text[length++] = digits[0];
+  text[length++] = '.';
+  std::memcpy(text + length, digits + 1, significant_digits);
+  length += significant_digits;
+  text[length++] = 'E';
+  text[length++] = rounded.exponent < 0 ? '-' : '+';
+  write_digits(text + length, static_cast<std::uint64_t>(std::abs(rounded.exponent)), 2);
+  length += 2;
+  right_justify(out, real_field_width, text, length);
+}
+
+// The general conversion, for zero and for values too small for the integer
+// rounding: to_chars rounds exactly, as printf does.
+void write_converted(char* out, float value) {
+  char text[32];
+  char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific,
+                            significant_digits - 1)
+                  .ptr;
+  const char* exponent_mark = std::find(text, end, 'e');
+  int exponent = 0;
+  std::from_chars(exponent_mark + (exponent_mark[1] == '+' ? 2 : 1), end, exponent);
+  if (value != 0 && exponent >= -1 && exponent <= 6) {
+    std::uint64_t significand = 0;
+    for (const char* digit = text + (value < 0 ? 1 : 0); digit != exponent_mark; ++digit)
+      if (*digit != '.') significand = significand * 10 + static_cast<std::uint64_t>(*digit - '0');
+    write_fixed(out, value < 0, {significand, exponent});
+    return;
+  }
+  end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific,
+                      significant_digits)
+            .ptr;
+  *std::find(text, end, 'e') = 'E';
+  right_justify(out, real_field_width, text, static_cast<std::size_t>(end - text));
+}
+
 }  // namespace
 
 void write_real_field(char* out, float value) {
@@ -25,41 +102,19 @@ void write_real_field(char* out, float value) {
     write_non_finite(out, value);
     return;
   }
-  // to_chars with a precision rounds the exact value as printf does, several
-  // times faster. The decimal exponent after rounding to 7 significant digits
-  // decides between the two notations; fixed notation reuses those 7 digits.
-  char text[32];
-  char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 6).ptr;
-  const char* exponent_mark = std::find(text, end, 'e');
-  int exponent = 0;
-  std::from_chars(exponent_mark + (exponent_mark[1] == '+' ? 2 : 1), end, exponent);
-  if (value != 0 && exponent >= -1 && exponent <= 6) {
-    const bool negative = text[0] == '-';
-    const char* digits = text + (negative ? 1 : 0);  // d.dddddd
-    char fixed[16];
-    std::size_t length = 0;
-    if (negative) fixed[length++] = '-';
-    if (exponent < 0) {
-      fixed[length++] = '0';
-      fixed[length++] = '.';
-      fixed[length++] = digits[0];
-      std::memcpy(fixed + length, digits + 2, 6);
-      length += 6;
-    } else {
-      fixed[length++] = digits[0];
-      std::memcpy(fixed + length, digits + 2, static_cast<std::size_t>(exponent));
-      length += static_cast<std::size_t>(exponent);
-      fixed[length++] = '.';
-      std::memcpy(fixed + length, digits + 2 + exponent, static_cast<std::size_t>(6 - exponent));
-      length += static_cast<std::size_t>(6 - exponent);
-    }
-    right_justify(out, 11, fixed, length);
-    std::memset(out + 11, ' ', 4);
-    return;
+  const bool negative = std::signbit(value);
+  const float magnitude = std::fabs(value);
+  // The notation follows the magnitude rounded to 7 significant digits.
+  const auto seven = value == 0 ? std::nullopt : round_to_digits(magnitude, significant_digits);
+  if (!seven) {
+    write_converted(out, value);
+  } else if (seven->exponent >= -1 && seven->exponent <= 6) {
+    write_fixed(out, negative, *seven);
+  } else if (const auto eight = round_to_digits(magnitude, significant_digits + 1)) {
+    write_scientific(out, negative, *eight);
+  } else {
+    write_converted(out, value);
   }
-  end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 7).ptr;
-  *std::find(text, end, 'e') = 'E';
-  right_justify(out, real_field_width, text, static_cast<std::size_t>(end - text));
 }
 
 void append_real_field(std::string& out, float value) {

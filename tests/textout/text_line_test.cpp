@@ -1,8 +1,8 @@
+#include "textout/text_line.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "textout/text_line.hpp"
 
 namespace mapplot {
 namespace {
@@ -30,9 +30,9 @@ TEST(TextLine, LongTextsAreCutIntoPiecesOfOneLessThanTheWidth) {
   const std::string exact(79, 'b');
   EXPECT_EQ(assemble_lines({std::string_view(exact)}, 80), lines{" " + exact});
   const std::string long_text(200, 'c');
-  EXPECT_EQ(assemble_lines({std::string_view(long_text)}, 80),
-            (lines{" " + std::string(79, 'c'), " " + std::string(79, 'c'),
-                   " " + std::string(42, 'c')}));
+  EXPECT_EQ(
+      assemble_lines({std::string_view(long_text)}, 80),
+      (lines{" " + std::string(79, 'c'), " " + std::string(79, 'c'), " " + std::string(42, 'c')}));
 }
 
 TEST(TextLine, ATextThatDoesNotFitEndsTheLineInProgress) {
