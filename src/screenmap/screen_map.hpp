@@ -6,10 +6,26 @@
 
 namespace mapplot {
 
-// Draws the grid as a grey-level map with a legend in a graphics window.
-// The core (double precision, flat z) scales `z` in place to grey levels
-// 0..255 unless `logscale` is set; the other overloads work on a copy and
-// never change the caller's arrays.
+// Draws the grid as a grey-level map (smallest value black, largest white)
+// with a legend: labels and the minimum and maximum of x, y and the values.
+//
+// - ownwindow: a preparing call (update false) opens a new graphics window,
+//   numbered 101, 102, ... and titled with the title; an updating call
+//   redraws into the newest one without clearing it. Without ownwindow the
+//   map goes into the program's current window (the console), and the call
+//   returns once Enter has been typed there, with the console back to text.
+// - winsize: 1 or less, 2, 3 or more select layouts of 580 x 270 (own
+//   window; 580 x 290 otherwise), 741 x 451 and 1005 x 662 pixels.
+// - The core (double precision, flat z) scales `z` in place to grey levels
+//   0..255 unless `logscale` is set; the other overloads work on a copy and
+//   never change the caller's arrays.
+// - Fewer values than x.size() * y.size(), or an empty x or y: the window is
+//   prepared, nothing else is drawn, and one console line says why.
+// - Values that are not finite (NaN, infinities, logarithms of values <= 0):
+//   the scale spans the finite values; -inf cells are black, +inf white and
+//   NaN cells keep the map's dark blue background; one console line counts
+//   them. Constant values draw no cells and no legend.
+// Calls from several threads are made one at a time.
 void screen_map(std::span<const double> x, std::span<const double> y, std::span<double> z,
                 const screen_options& options = {});
 void screen_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
