@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds mapplot under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test (the real-window tests start
-# their own Xvfb, so no display is needed).
+# Installs what is missing, builds the program and the benchmarks optimised
+# (as the other scripts build them), then builds mapplot under AddressSanitizer
+# and UndefinedBehaviorSanitizer and runs every test. The real-window tests
+# start their own Xvfb, so no display is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
+
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=ON >/dev/null
+cmake --build build-bench
+
 build=build-tests
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMAPPLOT_SANITIZE=ON -DMAPPLOT_TESTS=ON -DMAPPLOT_BENCHMARKS=ON >/dev/null
+  -DMAPPLOT_SANITIZE=ON -DMAPPLOT_TESTS=ON -DMAPPLOT_BENCHMARKS=OFF >/dev/null
 cmake --build "$build"
 
 export ASAN_OPTIONS="detect_leaks=1"

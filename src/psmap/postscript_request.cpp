@@ -39,7 +39,11 @@ std::string output_file_name(std::string_view file_name, const text_field& devic
 }
 
 std::string device_name(std::string_view file_name, const text_field& device) {
-  if (is_screen_device(device)) return "/" + std::string(device.trimmed());
+  if (is_screen_device(device)) {
+    std::string display_default(1, '/');
+    display_default += device.trimmed();
+    return display_default;
+  }
   std::string name(file_name);
   if (name.size() < text_field_length) name.resize(text_field_length, ' ');
   name += '/';
