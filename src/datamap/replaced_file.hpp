@@ -27,8 +27,6 @@ class replaced_file {
   // Writes out the buffer, closes the file and puts it in place of the target.
   void commit();
 
-  const std::string& target() const { return target_; }
-
  private:
   void flush_buffer();
   void close_descriptor();

@@ -26,6 +26,9 @@ namespace {
 std::string running_application = "mapplot";
 std::atomic<frame_window*> shown_frame{nullptr};
 std::atomic<bool> event_loop_running{false};
+// Set as soon as a fatal error is being reported: if the event loop ends while
+// the report waits for it, the process must still end with a failure status.
+std::atomic<bool> fatal_error_reported{false};
 
 bool runs_off_screen() {
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
@@ -41,10 +44,12 @@ void print_on_standard_error(std::string_view message) {
 }
 
 void report_off_screen(std::string_view message) {
+  fatal_error_reported = true;
   print_on_standard_error(message);
 }
 
 void report_on_screen(std::string_view message) {
+  fatal_error_reported = true;
   print_on_standard_error(message);
   const QString text = QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
   const auto show = [text] {
@@ -152,7 +157,7 @@ int run_on_screen(QApplication& application, const std::function<void()>& progra
     // end here rather than wait for it or pull them from under it.
     std::fflush(stdout);
     std::fflush(stderr);
-    std::_Exit(status);
+    std::_Exit(fatal_error_reported ? EXIT_FAILURE : status);
   }
   if (worker) worker->join();
   install_fatal_error_reporter(nullptr);

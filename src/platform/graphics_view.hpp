@@ -13,7 +13,6 @@ class graphics_view final : public QWidget {
  public:
   explicit graphics_view(graphics_canvas& canvas, QWidget* parent = nullptr);
 
-  graphics_canvas& canvas() { return canvas_; }
   // Takes the canvas's current size and schedules a paint.
   void sync_with_canvas();
 

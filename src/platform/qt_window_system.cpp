@@ -56,6 +56,25 @@ graphics_canvas& qt_window_system::canvas_numbered(int number) {
   return *slot;
 }
 
+template <class Drawing>
+void qt_window_system::draw_into_current(Drawing&& draw) {
+  graphics_canvas& canvas = *current_;
+  bool switched_to_graphics = false;
+  {
+    std::unique_lock lock(canvas.lock);
+    keep_pace(canvas, lock);
+    draw(canvas);
+    if (&canvas == console_ && !canvas.showing_graphics) {
+      canvas.showing_graphics = true;
+      switched_to_graphics = true;
+    }
+    if (mode_ == display_mode::on_screen && !canvas.unpainted_since) {
+      canvas.unpainted_since = std::chrono::steady_clock::now();
+    }
+  }
+  show_change(canvas, switched_to_graphics);
+}
+
 void qt_window_system::open_graphics_window(int number, std::string_view title) {
   if (cancelled_) return;
   if (number == 0) {
@@ -264,24 +283,6 @@ void qt_window_system::draw_text(std::string_view text) {
     }
     draw_text_pixels(canvas.image, *state.position, text, state.font, bounds, state.color);
   });
-}
-
-void qt_window_system::draw_into_current(const std::function<void(graphics_canvas&)>& draw) {
-  graphics_canvas& canvas = *current_;
-  bool switched_to_graphics = false;
-  {
-    std::unique_lock lock(canvas.lock);
-    keep_pace(canvas, lock);
-    draw(canvas);
-    if (&canvas == console_ && !canvas.showing_graphics) {
-      canvas.showing_graphics = true;
-      switched_to_graphics = true;
-    }
-    if (mode_ == display_mode::on_screen && !canvas.unpainted_since) {
-      canvas.unpainted_since = std::chrono::steady_clock::now();
-    }
-  }
-  show_change(canvas, switched_to_graphics);
 }
 
 void qt_window_system::keep_pace(graphics_canvas& canvas, std::unique_lock<std::mutex>& lock) {

@@ -73,7 +73,10 @@ class qt_window_system final : public QObject, public window_system {
   graphics_canvas& canvas_numbered(int number);
   // Runs `draw` on the current canvas under its lock, after keeping pace with
   // the screen, then has the change shown.
-  void draw_into_current(const std::function<void(graphics_canvas&)>& draw);
+  // A template rather than std::function: it runs for every cell of a map,
+  // and the captures would not fit std::function's inline buffer.
+  template <class Drawing>
+  void draw_into_current(Drawing&& draw);
   void keep_pace(graphics_canvas& canvas, std::unique_lock<std::mutex>& lock);
   void show_change(graphics_canvas& canvas, bool switched_to_graphics);
   void post(std::function<void()> task);

@@ -3,8 +3,10 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 #include "platform/discarding_window_system.hpp"
+#include "textout/console.hpp"
 
 namespace mapplot {
 namespace {
@@ -17,8 +19,13 @@ std::atomic<fatal_error_reporter> installed_reporter{nullptr};
 window_system& current_window_system() {
   window_system* system = installed_system.load();
   if (system == nullptr) {
-    // A library caller that never started the windowing layer: nothing accumulates.
+    // A library caller that never started the windowing layer: nothing is
+    // drawn and nothing accumulates, and the console says so once.
     static discarding_window_system unattached;
+    static std::once_flag said;
+    std::call_once(said, [] {
+      write_console({" Warning: no windowing layer is running, maps are not drawn"});
+    });
     return unattached;
   }
   return *system;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "psmap/image_placement.hpp"
@@ -15,17 +16,30 @@ namespace {
 struct value_range {
   float minimum;
   float maximum;
+  std::size_t not_finite;
 };
 
-// The grid and its range in one pass; NaN never becomes minimum or maximum.
+// The grid and the range of its finite values in one pass. Values that are
+// not finite would make PGIMAG's scale meaningless (one -inf from a logarithm
+// of zero turned the whole image white), so the range leaves them out and
+// the grid shows NaN and -inf at the minimum and +inf at the maximum.
 value_range fill_grid(std::span<const float> values, std::vector<float>& grid) {
-  value_range range{.minimum = 1.0e38f, .maximum = -1.0e38f};
+  value_range range{.minimum = 1.0e38f, .maximum = -1.0e38f, .not_finite = 0};
   const std::size_t available = std::min(values.size(), grid.size());
   for (std::size_t k = 0; k < available; ++k) {
     const float value = values[k];
     grid[k] = value;
+    if (!std::isfinite(value)) {
+      ++range.not_finite;
+      continue;
+    }
     if (value > range.maximum) range.maximum = value;
     if (value < range.minimum) range.minimum = value;
+  }
+  if (range.not_finite == available) range.minimum = range.maximum = 0;
+  for (std::size_t k = 0; k < available; ++k) {
+    if (std::isnan(grid[k]) || grid[k] == -HUGE_VALF) grid[k] = range.minimum;
+    if (grid[k] == HUGE_VALF) grid[k] = range.maximum;
   }
   std::fill(grid.begin() + static_cast<std::ptrdiff_t>(available), grid.end(), range.minimum);
   return range;
@@ -40,6 +54,11 @@ bool contal(std::span<const float> x, std::span<const float> y, std::span<const 
   std::vector<float> grid(x.size() * y.size());
   const value_range range = fill_grid(values, grid);
 
+  if (range.not_finite > 0) {
+    const std::string count = std::to_string(range.not_finite);
+    write_console({" Warning: ", std::string_view(count),
+                   " values not finite, drawn at the ends of the scale"});
+  }
   const float spread = static_cast<float>(static_cast<long double>(range.maximum) - range.minimum);
   if (std::fabs(spread) < 1.0e-6f) write_console({" Array is flat!"});
 

@@ -51,6 +51,11 @@ void postscript_map(std::span<const float> x, std::span<const float> y, std::spa
                     const postscript_options& options) {
   std::scoped_lock lock(plotting);
   const postscript_fields fields = resolve_postscript_fields(options);
+  // PGPLOT would quietly write "pgplot.ps" instead, and the report name none.
+  if (writes_plot_file(fields.device) && strip_blanks(fields.file_name).empty()) {
+    write_console({" Blank plot file name: no plot written"});
+    return;
+  }
 
   std::size_t cells = 0;
   const bool too_many_cells = __builtin_mul_overflow(x.size(), y.size(), &cells);

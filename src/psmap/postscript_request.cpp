@@ -1,7 +1,6 @@
 #include "psmap/postscript_request.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 
 namespace mapplot {
@@ -17,14 +16,18 @@ std::string upper_case(std::string_view text) {
 
 }  // namespace
 
+// PGPLOT takes any abbreviation of a device type that names one driver.
+bool abbreviates(std::string_view type, std::string_view full_name) {
+  return type.size() >= 2 && full_name.starts_with(type);
+}
+
 bool is_screen_device(const text_field& device) {
-  static constexpr std::array<std::string_view, 4> screen_types{"XW", "XWINDOW", "XS", "XSERVE"};
   const std::string type = upper_case(device.trimmed());
-  return std::find(screen_types.begin(), screen_types.end(), type) != screen_types.end();
+  return abbreviates(type, "XWINDOW") || abbreviates(type, "XSERVE");
 }
 
 bool writes_plot_file(const text_field& device) {
-  return !is_screen_device(device) && upper_case(device.trimmed()) != "NULL";
+  return !is_screen_device(device) && !abbreviates(upper_case(device.trimmed()), "NULL");
 }
 
 std::string output_file_name(std::string_view file_name, const text_field& device) {

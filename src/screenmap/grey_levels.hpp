@@ -20,19 +20,20 @@ value_range finite_range(std::span<const double> values);
 // have max > min.
 void scale_to_grey_levels(std::span<double> values, const value_range& range);
 
-struct rgb_color {
+// The colour of one map cell, as set_color_rgb takes it.
+struct cell_rgb {
   int red;
   int green;
   int blue;
-  friend bool operator==(const rgb_color&, const rgb_color&) = default;
+  friend bool operator==(const cell_rgb&, const cell_rgb&) = default;
 };
 
 // The map background: a cell whose value is NaN shows it, so missing data
 // stays visible.
-inline constexpr rgb_color map_background{0, 0, 128};
+inline constexpr cell_rgb map_background{0, 0, 128};
 
 // The colour of a cell with grey level `level`: the nearest integer, halves
 // away from zero, as a grey; -inf black, +inf white, NaN the map background.
-rgb_color cell_color(double level);
+cell_rgb cell_color(double level);
 
 }  // namespace mapplot

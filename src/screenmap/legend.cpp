@@ -55,8 +55,9 @@ void draw_legend(window_system& windows, const legend_request& request,
                  double& previous_pixel_width) {
   if (request.update) {
     windows.set_color_rgb(0, 0, 0);
-    windows.draw_rectangle_world(rectangle_style::filled, request.last_x + 4 * previous_pixel_width,
-                                 request.ymin, request.wx2, request.ymax);
+    windows.draw_rectangle_world(rectangle_style::filled,
+                                 request.map_right_edge + 4 * previous_pixel_width, request.ymin,
+                                 request.wx2, request.ymax);
   }
   windows.init_fonts();
   windows.set_font("t'modern'h14w9");

@@ -15,7 +15,7 @@ struct legend_request {
   double xmin, xmax, wx2;
   double ymin, ymax;
   double zmin, zmax;
-  double last_x;  // x(nx): the map's right edge, where the clearing box starts
+  double map_right_edge;  // where the clearing box starts, four pixels further right
   const map_texts& texts;
   bool update;
 };

@@ -12,8 +12,9 @@ namespace mapplot {
 // - ownwindow: a preparing call (update false) opens a new graphics window,
 //   numbered 101, 102, ... and titled with the title; an updating call
 //   redraws into the newest one without clearing it. Without ownwindow the
-//   map goes into the program's current window (the console), and the call
-//   returns once Enter has been typed there, with the console back to text.
+//   map goes into the current window (the console until an own window has
+//   been used), and the call returns once Enter has been typed into the
+//   console, with that window back in its text configuration.
 // - winsize: 1 or less, 2, 3 or more select layouts of 580 x 270 (own
 //   window; 580 x 290 otherwise), 741 x 451 and 1005 x 662 pixels.
 // - The core (double precision, flat z) scales `z` in place to grey levels

@@ -49,11 +49,17 @@ std::string unusable_grid(std::size_t nx, std::size_t ny, std::size_t values) {
   return {};
 }
 
-void report_non_finite(const value_range& range) {
-  const std::string line = "Warning: " + std::to_string(range.total_count - range.finite_count) +
-                           " of " + std::to_string(range.total_count) +
-                           " values not finite (NaN shown blue, -inf black, +inf white)";
-  write_console({std::string_view(line)});
+// Coordinates that span no width or height leave the map no area to show.
+std::string degenerate_coordinates(const value_range& x_range, const value_range& y_range) {
+  if (!(x_range.max > x_range.min)) return "Warning: the x coordinates span no width, map empty";
+  if (!(y_range.max > y_range.min)) return "Warning: the y coordinates span no height, map empty";
+  return {};
+}
+
+std::string non_finite_warning(const value_range& range) {
+  return "Warning: " + std::to_string(range.total_count - range.finite_count) + " of " +
+         std::to_string(range.total_count) +
+         " values not finite (NaN shown blue, -inf black, +inf white)";
 }
 
 void draw_cells(window_system& windows, std::span<const double> x, std::span<const double> y,
@@ -63,7 +69,7 @@ void draw_cells(window_system& windows, std::span<const double> x, std::span<con
   std::size_t k = 0;
   for (std::size_t j = 0; j < y.size(); ++j) {
     for (std::size_t i = 0; i < x.size(); ++i, ++k) {
-      const rgb_color color = cell_color(levels[k]);
+      const cell_rgb color = cell_color(levels[k]);
       windows.set_color_rgb(color.red, color.green, color.blue);
       windows.draw_rectangle_world(rectangle_style::filled, columns.lower(i), rows.lower(j),
                                    columns.upper[i], rows.upper[j]);
@@ -113,21 +119,36 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
   }
   if (!update) prepare_window(windows, layout);
 
-  if (const std::string why = unusable_grid(x.size(), y.size(), z.size()); !why.empty()) {
+  // The checks below end the call early: in the console window the map is
+  // then left like a drawn one, and the line saying why appears once the
+  // console is text again.
+  const auto give_up = [&](const std::string& why) {
+    if (!ownwindow) restore_console(windows);
     write_console({std::string_view(why)});
+  };
+  if (const std::string why = unusable_grid(x.size(), y.size(), z.size()); !why.empty()) {
+    give_up(why);
     return;
   }
 
   const value_range x_range = finite_range(x);
   const value_range y_range = finite_range(y);
+  // Drawn all the same, as the cells' calls are the map's record; the
+  // window shows nothing for them, and the line says why.
+  if (const std::string why = degenerate_coordinates(x_range, y_range); !why.empty())
+    write_console({std::string_view(why)});
   const double wx2 = x_range.min + (x_range.max - x_range.min) * (layout.width - 7) /
                                        static_cast<double>(layout.height - 7);
   windows.set_viewport(4, 4, layout.width - 3, layout.height - 3);
   windows.set_world_window(true, x_range.min, y_range.min, wx2, y_range.max);
 
   const value_range z_range = finite_range(working_values);
-  if (z_range.finite_count < z_range.total_count) report_non_finite(z_range);
-  if (z_range.finite_count == 0 || z_range.max - z_range.min == 0) return;
+  if (z_range.finite_count == 0) {
+    give_up(non_finite_warning(z_range));
+    return;
+  }
+  if (z_range.finite_count < z_range.total_count) write_console({non_finite_warning(z_range)});
+  if (z_range.max - z_range.min == 0) return;
 
   scale_to_grey_levels(working_values, z_range);
   draw_cells(windows, x, y, working_values);
@@ -141,7 +162,9 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
                .ymax = y_range.max,
                .zmin = z_range.min,
                .zmax = z_range.max,
-               .last_x = x.back(),
+               // x(nx) for increasing x; for decreasing x, x(nx) is the left
+               // edge and a box from there would black out the map.
+               .map_right_edge = x_range.max,
                .texts = texts,
                .update = update},
               shared.previous_pixel_width);

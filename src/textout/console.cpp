@@ -1,8 +1,8 @@
 #include "textout/console.hpp"
 
-#include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 namespace mapplot {
 namespace {
@@ -18,19 +18,19 @@ class standard_output_sink final : public console_sink {
 };
 
 standard_output_sink standard_output;
-std::atomic<console_sink*> installed{nullptr};
+console_sink* installed = nullptr;  // guarded by `writing`
 std::mutex writing;
 
 }  // namespace
 
 console_sink* install_console_sink(console_sink* sink) {
   std::scoped_lock lock(writing);
-  return installed.exchange(sink);
+  return std::exchange(installed, sink);
 }
 
 void write_console(std::initializer_list<line_item> items) {
   std::scoped_lock lock(writing);
-  console_sink* sink = installed.load();
+  console_sink* sink = installed;
   if (sink == nullptr) sink = &standard_output;
   for (const auto& line : assemble_lines(items, sink->line_width())) sink->write_line(line);
 }

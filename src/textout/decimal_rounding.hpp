@@ -15,8 +15,8 @@ struct decimal_rounding {
 
 // Exact rounding (halves to even, as printf rounds) of a finite, positive
 // `value` to 1..9 significant digits, in 128-bit integer arithmetic. Empty
-// where the exact fraction does not fit 128 bits (some subnormal values);
-// callers fall back to a general conversion there.
+// where the exact fraction does not fit 128 bits, which happens only for
+// magnitudes below about 1e-37; callers fall back to a general conversion.
 std::optional<decimal_rounding> round_to_digits(float value, int digits);
 
 }  // namespace mapplot

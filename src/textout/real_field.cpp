@@ -71,26 +71,13 @@ void write_scientific(char* out, bool negative, const decimal_rounding& rounded)
   right_justify(out, real_field_width, text, length);
 }
 
-// The general conversion, for zero and for values too small for the integer
-// rounding: to_chars rounds exactly, as printf does.
+// Zero, and values too small for the integer rounding (always scientific):
+// to_chars rounds exactly, as printf does.
 void write_converted(char* out, float value) {
   char text[32];
   char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific,
-                            significant_digits - 1)
+                            significant_digits)
                   .ptr;
-  const char* exponent_mark = std::find(text, end, 'e');
-  int exponent = 0;
-  std::from_chars(exponent_mark + (exponent_mark[1] == '+' ? 2 : 1), end, exponent);
-  if (value != 0 && exponent >= -1 && exponent <= 6) {
-    std::uint64_t significand = 0;
-    for (const char* digit = text + (value < 0 ? 1 : 0); digit != exponent_mark; ++digit)
-      if (*digit != '.') significand = significand * 10 + static_cast<std::uint64_t>(*digit - '0');
-    write_fixed(out, value < 0, {significand, exponent});
-    return;
-  }
-  end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific,
-                      significant_digits)
-            .ptr;
   *std::find(text, end, 'e') = 'E';
   right_justify(out, real_field_width, text, static_cast<std::size_t>(end - text));
 }

@@ -54,21 +54,12 @@ class line_assembler {
   std::vector<std::string> lines_;
 };
 
-template <class Items>
-std::vector<std::string> assemble(const Items& items, std::size_t width) {
-  line_assembler assembler(width);
-  for (const auto& item : items) std::visit([&](auto value) { assembler.add(value); }, item);
-  return assembler.finish();
-}
-
 }  // namespace
 
 std::vector<std::string> assemble_lines(std::initializer_list<line_item> items, std::size_t width) {
-  return assemble(items, width);
-}
-
-std::vector<std::string> assemble_lines(const std::vector<line_item>& items, std::size_t width) {
-  return assemble(items, width);
+  line_assembler assembler(width);
+  for (const auto& item : items) std::visit([&](auto value) { assembler.add(value); }, item);
+  return assembler.finish();
 }
 
 }  // namespace mapplot

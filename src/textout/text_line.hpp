@@ -21,6 +21,5 @@ inline constexpr std::size_t file_line_width = 80;
 // width - 1 characters, each on a line of its own after one blank.
 // Returns the lines without line ends; an empty statement gives one empty line.
 std::vector<std::string> assemble_lines(std::initializer_list<line_item> items, std::size_t width);
-std::vector<std::string> assemble_lines(const std::vector<line_item>& items, std::size_t width);
 
 }  // namespace mapplot

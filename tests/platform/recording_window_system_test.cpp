@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "textout/console.hpp"
+
 namespace mapplot {
 namespace {
 
@@ -29,7 +31,13 @@ TEST(RecordingWindowSystem, LogsEachCallWithItsArguments) {
 
 TEST(WindowSystem, WithNothingInstalledDrawingIsDiscarded) {
   install_window_system(nullptr);
+  console_capture console;
   window_system& fallback = current_window_system();
+  current_window_system();
+  // Said once per program (an earlier test may already have seen it said).
+  EXPECT_LE(console.lines.size(), 1u);
+  for (const auto& line : console.lines)
+    EXPECT_EQ(line, "  Warning: no windowing layer is running, maps are not drawn");
   fallback.open_graphics_window(101, "Julia set");
   fallback.draw_rectangle_world(rectangle_style::filled, 0, 0, 1, 1);
   fallback.wait_for_enter();  // must not block

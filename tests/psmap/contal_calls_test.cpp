@@ -102,9 +102,18 @@ TEST_F(RecordedPlot, FileNameAndDeviceEndUpInTheDeviceName) {
   EXPECT_THAT(console.lines, ElementsAre("  Output in plot.dat"));
 }
 
+TEST_F(RecordedPlot, BlankFileNameWritesNoPlot) {
+  postscript_map(x3, y2, z6, {.filename = "   "});
+  EXPECT_TRUE(recorded_pgplot::calls().empty());
+  EXPECT_THAT(console.lines, ElementsAre("  Blank plot file name: no plot written"));
+}
+
 TEST_F(RecordedPlot, WindowDevicesOpenOnTheDisplayAndReportNoFile) {
   postscript_map(x3, y2, z6, {.device = "XW"});
   EXPECT_EQ(only("begin").texts[0], "/XW");
+  recorded_pgplot::reset();
+  postscript_map(x3, y2, z6, {.filename = "", .device = "xwin"});
+  EXPECT_EQ(only("begin").texts[0], "/xwin");
   postscript_map(x3, y2, z6, {.filename = "view", .device = " xs "});
   EXPECT_EQ(recorded_pgplot::calls().back().routine, "end");
   EXPECT_TRUE(console.lines.empty());
@@ -114,10 +123,14 @@ TEST_F(RecordedPlot, LogscaleDrawsBaseTenLogarithmsUnderALogTitle) {
   postscript_map(std::vector<float>{1, 2}, std::vector<float>{1, 2},
                  std::vector<float>{1, 10, 100, 0}, {.logscale = true, .title = "  depth"});
   const call& image = only("imag");
-  EXPECT_THAT(image.arrays[0], ElementsAre(0, 1, 2, -std::numeric_limits<float>::infinity()));
-  EXPECT_EQ(image.numbers[6], -std::numeric_limits<float>::infinity());
+  // log10(0) = -inf stays out of the scale and is drawn at its low end.
+  EXPECT_THAT(image.arrays[0], ElementsAre(0, 1, 2, 0));
+  EXPECT_EQ(image.numbers[6], 0);
   EXPECT_EQ(image.numbers[7], 2);
   EXPECT_EQ(only("label").texts[2], padded("log(depth)"));
+  EXPECT_THAT(console.lines,
+              ElementsAre("  Warning: 1 values not finite, drawn at the ends of the scale",
+                          "  Output in Map.ps"));
 }
 
 TEST_F(RecordedPlot, SurplusValuesAreIgnoredAfterAWarning) {
@@ -158,7 +171,18 @@ TEST_F(RecordedPlot, NanNeverBecomesMinimumOrMaximum) {
   postscript_map(std::vector<float>{0, 1}, std::vector<float>{0, 1},
                  std::vector<float>{nan, 5, -2, nan});
   EXPECT_THAT(only("imag").numbers, ElementsAre(2, 2, 1, 2, 1, 2, -2, 5));
+  EXPECT_THAT(only("imag").arrays[0], ElementsAre(-2, 5, -2, -2));
   EXPECT_THAT(only("wedg").numbers, ElementsAre(3, 4, -2, 5));
+}
+
+TEST_F(RecordedPlot, InfinitiesAreDrawnAtTheEndsOfTheFiniteRange) {
+  const float inf = std::numeric_limits<float>::infinity();
+  postscript_map(std::vector<float>{0, 1}, std::vector<float>{0, 1},
+                 std::vector<float>{inf, 1, 3, -inf});
+  EXPECT_THAT(only("imag").arrays[0], ElementsAre(3, 1, 3, 1));
+  EXPECT_THAT(only("wedg").numbers, ElementsAre(3, 4, 1, 3));
+  EXPECT_EQ(console.lines.front(),
+            "  Warning: 2 values not finite, drawn at the ends of the scale");
 }
 
 TEST_F(RecordedPlot, UnevenCoordinatesArePlacedAsIfEvenlySpaced) {
@@ -241,8 +265,11 @@ TEST_F(RecordedPlot, OverloadsHandTheCoreConvertedData) {
   expect_same_as_core("double grid");
   postscript_map(x3, y2, grid_view<float>{zf.data(), 2, 3}, options);
   expect_same_as_core("single grid shaped ny by nx");
-  EXPECT_EQ(console.lines.size(), 5u);
-  for (const std::string& line : console.lines) EXPECT_EQ(line, "  Output in Map.vps");
+  ASSERT_EQ(console.lines.size(), 10u);
+  for (std::size_t k = 0; k < console.lines.size(); k += 2) {
+    EXPECT_EQ(console.lines[k], "  Warning: 2 values not finite, drawn at the ends of the scale");
+    EXPECT_EQ(console.lines[k + 1], "  Output in Map.vps");
+  }
 }
 
 TEST_F(RecordedPlot, OverloadsLeaveTheSizeCheckToTheCore) {

@@ -108,6 +108,19 @@ TEST_F(PlotFile, PortraitPostscriptShowsLowestBlackAtOriginAndHighestWhiteOpposi
   EXPECT_LE(grey_levels_in(*page, 0, top, image_left - 2, bottom), 2);
 }
 
+// log10(0) is -inf: it must not become the bottom of the scale, which would
+// leave every finite cell at the top, white.
+TEST_F(PlotFile, LogarithmOfZeroLeavesTheOtherCellsOnTheirGreys) {
+  postscript_map(x2, y2, std::vector<float>{0.0f, 10.0f, 100.0f, 1000.0f},
+                 {.logscale = true, .filename = "log.ps", .device = "vps"});
+  const auto page = render_postscript("log.vps");
+  ASSERT_TRUE(page);
+  const auto black = largest_solid_area_centre(*page, 0, 20, 3);
+  const auto middle = largest_solid_area_centre(*page, 110, 145, 3);
+  ASSERT_TRUE(black && middle) << "expected black and mid-grey cells";
+  EXPECT_LT(middle->y, black->y - 40) << "log10(100) = 2, half way up the scale, in the top row";
+}
+
 TEST_F(PlotFile, LandscapePostscriptIsTheSameMapTurnedOnThePage) {
   const std::string name = "Map.ps";
   postscript_map(x2, y2, ramp, {.filename = name});

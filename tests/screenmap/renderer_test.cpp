@@ -178,11 +178,37 @@ TEST_F(RendererTest, ShortValueVectorDrawsOnlyThePreparationAndSaysWhy) {
 }
 
 TEST_F(RendererTest, EmptyCoordinatesDrawNothingAndSayWhy) {
-  draw({}, {0, 1}, {1, 2}, {.ownwindow = false, .update = true});
-  draw({0, 1}, {}, {}, {.ownwindow = false, .update = true});
-  EXPECT_TRUE(windows.calls.empty());
+  draw({}, {0, 1}, {1, 2}, {.ownwindow = true, .update = true});
+  draw({0, 1}, {}, {}, {.ownwindow = true, .update = true});
+  EXPECT_EQ(operations(),
+            (std::vector<std::string>{"focus_graphics_window", "focus_graphics_window"}));
   EXPECT_EQ(console.lines, (std::vector<std::string>{" Warning: no x coordinates, nothing drawn",
                                                      " Warning: no y coordinates, nothing drawn"}));
+}
+
+TEST_F(RendererTest, InTheConsoleWindowAnEarlyEndStillGivesTheConsoleBack) {
+  draw({}, {0, 1}, {1, 2}, {.ownwindow = false, .update = true});
+  EXPECT_EQ(operations(),
+            (std::vector<std::string>{"wait_for_enter", "reset_window_mode", "clear_window",
+                                      "set_font", "set_text_color_index"}));
+  EXPECT_EQ(console.lines, std::vector<std::string>{" Warning: no x coordinates, nothing drawn"});
+}
+
+TEST_F(RendererTest, CoordinatesWithoutExtentAreDrawnButSaidToLeaveTheMapEmpty) {
+  draw({0, 1, 2}, {5}, {0, 1, 2});
+  EXPECT_EQ(cell_colors().size(), 3u);
+  EXPECT_EQ(console.lines,
+            std::vector<std::string>{" Warning: the y coordinates span no height, map empty"});
+}
+
+TEST_F(RendererTest, DecreasingXClearsTheLegendColumnRightOfTheMapOnly) {
+  draw({2, 1, 0}, {0, 1}, {0, 1, 2, 3, 4, 5});
+  draw({2, 1, 0}, {0, 1}, {0, 1, 2, 3, 4, 5}, {.ownwindow = true, .update = true});
+  const auto boxes = calls_of("draw_rectangle_world");
+  const std::string clearing = boxes.back();
+  ASSERT_EQ(arguments_of(clearing).size(), 5u) << clearing;
+  // Starts right of x = 2, the map's right edge, not at x(nx) = 0.
+  EXPECT_GT(reals_of(clearing)[0], 2.0) << clearing;
 }
 
 TEST_F(RendererTest, NonFiniteValuesGetFixedColoursAndStayOutOfTheRange) {
@@ -201,11 +227,11 @@ TEST_F(RendererTest, LogarithmOfZeroAndNegativeValues) {
   std::vector<double> x{0, 1, 2, 3}, y{0}, z{0, -1, 1, 100};
   screen_map(x, y, std::span<double>(z), {.logscale = true, .ownwindow = true});
   EXPECT_EQ(cell_colors(), (std::vector<std::string>{"0 0 0", "0 0 128", "0 0 0", "255 255 255"}));
-  EXPECT_EQ(console.lines.size(), 1u);
+  EXPECT_EQ(console.lines.size(), 2u);  // the degenerate y, the values not finite
 }
 
 TEST_F(RendererTest, NoFiniteValueEndsLikeConstantValues) {
-  draw({0, 1}, {0}, {nan, inf});
+  draw({0, 1}, {0, 1}, {nan, inf, nan, nan});
   EXPECT_TRUE(calls_of("draw_rectangle_world").empty());
   EXPECT_TRUE(calls_of("draw_text").empty());
   EXPECT_EQ(console.lines.size(), 1u);

@@ -47,7 +47,7 @@ TEST(TextLine, ANumberThatDoesNotFitStartsANewLine) {
 }
 
 TEST(TextLine, AnEmptyStatementWritesOneEmptyLine) {
-  EXPECT_EQ(assemble_lines(std::vector<line_item>{}, 80), lines{""});
+  EXPECT_EQ(assemble_lines({}, 80), lines{""});
 }
 
 }  // namespace
