@@ -1,15 +1,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdint>
 #include <span>
-#include <string_view>
 #include <vector>
 
 #include "driver/julia_zoom.hpp"
 #include "platform/discarding_window_system.hpp"
-#include "request/map_request.hpp"
-#include "screenmap/screen_map.hpp"
 #include "textout/console.hpp"
 
 namespace {
@@ -44,8 +40,7 @@ void plain_grid(const julia_frame& f, std::span<float> X, std::span<float> Y, st
   }
 }
 
-using grid_function = void (*)(const julia_frame&, std::span<float>, std::span<float>,
-                               std::span<float>);
+using grid_function = mapplot::julia_grid_function;
 
 void one_frame(benchmark::State& state, grid_function grid) {
   const julia_frame frame = mapplot::julia_window(static_cast<int>(state.range(0)));
@@ -60,24 +55,10 @@ void one_frame(benchmark::State& state, grid_function grid) {
 // The program's frame loop, drawn into a window system that discards everything.
 void whole_zoom(benchmark::State& state, grid_function grid) {
   mapplot::discarding_window_system windows;
-  mapplot::console_capture console;
   mapplot::install_window_system(&windows);
-  std::vector<float> A(side * side), X(side), Y(side);
-  bool first_frame_done = false;
   for (auto _ : state) {
-    for (int k = 1; k <= mapplot::julia_frame_count; ++k) {
-      const julia_frame frame = mapplot::julia_window(k);
-      mapplot::write_console({std::int32_t{k}, std::string_view(" Ray = "), frame.ray});
-      grid(frame, X, Y, A);
-      mapplot::screen_map(X, Y, mapplot::grid_view<float>{A.data(), side, side},
-                          {.xlabel = "Re(z)",
-                           .ylabel = "Im(z)",
-                           .title = "Julia set",
-                           .winsize = 1,
-                           .ownwindow = true,
-                           .update = first_frame_done});
-      first_frame_done = true;
-    }
+    mapplot::console_capture console;
+    mapplot::play_julia_zoom(grid);
   }
   mapplot::install_window_system(nullptr);
 }

@@ -3,9 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=ON >/dev/null
-cmake --build build-bench
+scripts/build-optimised.sh
 for program in build-bench/bench/bench_*; do
   [ -x "$program" ] || continue
   echo "== ${program##*/}"

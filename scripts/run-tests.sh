@@ -7,9 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
 
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=ON >/dev/null
-cmake --build build-bench
+scripts/build-optimised.sh
 
 build=build-tests
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -10,7 +10,7 @@
 
 namespace mapplot {
 
-void julia_zoom() {
+void play_julia_zoom(julia_grid_function fill_grid) {
   constexpr std::size_t side = julia_grid_side;
   // Allocated once for the whole run; std::bad_alloc reaches the windowing
   // layer, which reports it as a fatal error before any frame is drawn.
@@ -22,7 +22,7 @@ void julia_zoom() {
   for (int k = 1; k <= julia_frame_count; ++k) {
     const julia_frame frame = julia_window(k);
     write_console({std::int32_t{k}, std::string_view(" Ray = "), frame.ray});
-    julia_grid(frame, X, Y, A);
+    fill_grid(frame, X, Y, A);
     screen_map(X, Y, grid_view<float>{A.data(), side, side},
                {.xlabel = "Re(z)",
                 .ylabel = "Im(z)",
@@ -32,6 +32,10 @@ void julia_zoom() {
                 .update = first_frame_done});
     first_frame_done = true;
   }
+}
+
+void julia_zoom() {
+  play_julia_zoom(julia_grid);
 }
 
 }  // namespace mapplot

@@ -30,4 +30,10 @@ void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y
 // screen_map in window 101.
 void julia_zoom();
 
+// The same frame loop with another way of filling the grid, for measuring
+// julia_grid against other evaluations of the same algorithm.
+using julia_grid_function = void (*)(const julia_frame&, std::span<float>, std::span<float>,
+                                     std::span<float>);
+void play_julia_zoom(julia_grid_function fill_grid);
+
 }  // namespace mapplot
