@@ -3,11 +3,10 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <mapplot/console.hpp>
+#include <mapplot/data_map.hpp>
 #include <string>
 #include <vector>
-
-#include "datamap/data_map.hpp"
-#include "textout/console.hpp"
 
 namespace {
 

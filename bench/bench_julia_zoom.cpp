@@ -1,12 +1,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <mapplot/console.hpp>
 #include <span>
 #include <vector>
 
-#include "driver/julia_zoom.hpp"
+#include "driver/play_julia_zoom.hpp"
 #include "platform/discarding_window_system.hpp"
-#include "textout/console.hpp"
 
 namespace {
 

@@ -6,11 +6,10 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <mapplot/console.hpp>
+#include <mapplot/postscript_map.hpp>
 #include <string>
 #include <vector>
-
-#include "psmap/postscript_map.hpp"
-#include "textout/console.hpp"
 
 namespace {
 

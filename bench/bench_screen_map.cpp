@@ -4,12 +4,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <mapplot/screen_map.hpp>
 #include <vector>
 
 #include "platform/discarding_window_system.hpp"
 #include "request/array_conversion.hpp"
 #include "screenmap/grey_levels.hpp"
-#include "screenmap/screen_map.hpp"
 
 namespace mapplot {
 namespace {

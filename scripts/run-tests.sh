@@ -11,7 +11,7 @@ scripts/build-optimised.sh
 
 build=build-tests
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMAPPLOT_SANITIZE=ON -DMAPPLOT_TESTS=ON -DMAPPLOT_BENCHMARKS=OFF >/dev/null
+  -DMAPPLOT_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DMAPPLOT_TESTS=ON -DMAPPLOT_BENCHMARKS=OFF >/dev/null
 cmake --build "$build"
 
 export ASAN_OPTIONS="detect_leaks=1"

@@ -7,7 +7,7 @@ caller_folder=$PWD
 repository=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repository"
 scripts/setup-debian.sh
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
   -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=OFF >&2
 cmake --build build-release --target julia_zoom >&2
 cd "$caller_folder"

@@ -1,18 +1,18 @@
-#include "datamap/data_map.hpp"
-
 #include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <limits>
+#include <mapplot/data_map.hpp>
 #include <stdexcept>
 #include <string>
 
 #include "datamap/replaced_file.hpp"
+#include "request/grid_size.hpp"
+#include "request/logarithm.hpp"
 #include "request/text_field.hpp"
-#include "textout/console.hpp"
 #include "textout/integer_field.hpp"
 #include "textout/real_field.hpp"
 #include "textout/text_line.hpp"
+#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {
@@ -33,19 +33,6 @@ void append_count_field(std::string& out, std::size_t count) {
   out.append(digits, length);
 }
 
-// Compared without forming a product that could wrap around.
-bool sizes_agree(std::size_t nx, std::size_t ny, std::size_t nz) {
-  std::size_t cells = 0;
-  if (__builtin_mul_overflow(nx, ny, &cells)) return false;
-  return cells == nz;
-}
-
-// Base-10 logarithm in extended precision, rounded once to single precision;
-// zero gives -Infinity and negative values NaN.
-float logarithm(float value) {
-  return static_cast<float>(std::log10(static_cast<long double>(value)));
-}
-
 void write_header_line(replaced_file& file, std::size_t nx, std::size_t ny) {
   std::string line;
   append_count_field(line, nx);
@@ -59,7 +46,7 @@ void write_real_lines(replaced_file& file, std::span<const float> values, bool l
   char line[real_field_width + line_end.size()];
   line_end.copy(line + real_field_width, line_end.size());
   for (const float value : values) {
-    write_real_field(line, logscale ? logarithm(value) : value);
+    write_real_field(line, logscale ? extended_log10(value) : value);
     file.write({line, sizeof line});
   }
 }
@@ -86,7 +73,7 @@ void data_map(std::span<const float> x, std::span<const float> y, std::span<cons
   text_field title = resolve_verbatim(options.title, default_title);
   if (logscale) title = logarithmic_title(title);
 
-  if (!sizes_agree(x.size(), y.size(), z.size()))
+  if (!fills_grid(x.size(), y.size(), z.size()))
     write_console({std::string_view(" Warning: incompatible array sizes !!!")});
 
   replaced_file file{std::string(file_name)};

@@ -1,10 +1,9 @@
 #include <cmath>
 #include <complex>
 #include <limits>
+#include <mapplot/julia_zoom.hpp>
 #include <stdexcept>
 #include <string>
-
-#include "driver/julia_zoom.hpp"
 
 namespace mapplot {
 

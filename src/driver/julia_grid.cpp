@@ -1,13 +1,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <mapplot/julia_zoom.hpp>
 #include <stdexcept>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
-
-#include "driver/julia_zoom.hpp"
 
 namespace mapplot {
 namespace {

@@ -1,12 +1,11 @@
-#include "driver/julia_zoom.hpp"
-
 #include <cstdint>
+#include <mapplot/map_request.hpp>
+#include <mapplot/screen_map.hpp>
 #include <string_view>
 #include <vector>
 
-#include "request/map_request.hpp"
-#include "screenmap/screen_map.hpp"
-#include "textout/console.hpp"
+#include "driver/play_julia_zoom.hpp"
+#include "textout/write_console.hpp"
 
 namespace mapplot {
 

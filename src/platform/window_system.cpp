@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "platform/discarding_window_system.hpp"
-#include "textout/console.hpp"
+#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {

@@ -8,38 +8,39 @@
 
 #include "psmap/image_placement.hpp"
 #include "psmap/pgplot_binding.hpp"
-#include "textout/console.hpp"
+#include "request/value_range.hpp"
+#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {
 
-struct value_range {
+// The grid and the range of its finite values. Values that are not finite
+// would make PGIMAG's scale meaningless (one -inf from a logarithm of zero
+// turned the whole image white), so the range leaves them out and the grid
+// shows NaN and -inf at the minimum and +inf at the maximum.
+struct plot_range {
   float minimum;
   float maximum;
   std::size_t not_finite;
 };
 
-// The grid and the range of its finite values in one pass. Values that are
-// not finite would make PGIMAG's scale meaningless (one -inf from a logarithm
-// of zero turned the whole image white), so the range leaves them out and
-// the grid shows NaN and -inf at the minimum and +inf at the maximum.
-value_range fill_grid(std::span<const float> values, std::vector<float>& grid) {
-  value_range range{.minimum = 1.0e38f, .maximum = -1.0e38f, .not_finite = 0};
+plot_range fill_grid(std::span<const float> values, std::vector<float>& grid) {
   const std::size_t available = std::min(values.size(), grid.size());
+  const value_range finite = finite_range(values.first(available));
+  plot_range range{.minimum = 0, .maximum = 0, .not_finite = finite.not_finite_count()};
+  if (finite.has_finite_values()) {
+    range.minimum = static_cast<float>(finite.min);
+    range.maximum = static_cast<float>(finite.max);
+  }
   for (std::size_t k = 0; k < available; ++k) {
     const float value = values[k];
-    grid[k] = value;
-    if (!std::isfinite(value)) {
-      ++range.not_finite;
-      continue;
+    if (std::isnan(value) || value == -HUGE_VALF) {
+      grid[k] = range.minimum;
+    } else if (value == HUGE_VALF) {
+      grid[k] = range.maximum;
+    } else {
+      grid[k] = value;
     }
-    if (value > range.maximum) range.maximum = value;
-    if (value < range.minimum) range.minimum = value;
-  }
-  if (range.not_finite == available) range.minimum = range.maximum = 0;
-  for (std::size_t k = 0; k < available; ++k) {
-    if (std::isnan(grid[k]) || grid[k] == -HUGE_VALF) grid[k] = range.minimum;
-    if (grid[k] == HUGE_VALF) grid[k] = range.maximum;
   }
   std::fill(grid.begin() + static_cast<std::ptrdiff_t>(available), grid.end(), range.minimum);
   return range;
@@ -52,7 +53,7 @@ bool contal(std::span<const float> x, std::span<const float> y, std::span<const 
   const int nx = static_cast<int>(x.size());
   const int ny = static_cast<int>(y.size());
   std::vector<float> grid(x.size() * y.size());
-  const value_range range = fill_grid(values, grid);
+  const plot_range range = fill_grid(values, grid);
 
   if (range.not_finite > 0) {
     const std::string count = std::to_string(range.not_finite);

@@ -1,14 +1,14 @@
-#include "psmap/postscript_map.hpp"
-
 #include <climits>
-#include <cmath>
+#include <mapplot/postscript_map.hpp>
 #include <mutex>
 #include <vector>
 
 #include "psmap/contal.hpp"
 #include "psmap/postscript_request.hpp"
 #include "psmap/staged_plot_file.hpp"
-#include "textout/console.hpp"
+#include "request/grid_size.hpp"
+#include "request/logarithm.hpp"
+#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {
@@ -18,8 +18,7 @@ std::mutex plotting;
 
 std::vector<float> logarithms_of(std::span<const float> values) {
   std::vector<float> logarithms(values.size());
-  for (std::size_t k = 0; k < values.size(); ++k)
-    logarithms[k] = static_cast<float>(std::log10(static_cast<long double>(values[k])));
+  for (std::size_t k = 0; k < values.size(); ++k) logarithms[k] = extended_log10(values[k]);
   return logarithms;
 }
 
@@ -57,9 +56,8 @@ void postscript_map(std::span<const float> x, std::span<const float> y, std::spa
     return;
   }
 
-  std::size_t cells = 0;
-  const bool too_many_cells = __builtin_mul_overflow(x.size(), y.size(), &cells);
-  if (too_many_cells || cells != z.size())
+  const bool too_many_cells = !cell_count(x.size(), y.size());
+  if (!fills_grid(x.size(), y.size(), z.size()))
     write_console({" Warning: incompatible array sizes !!!"});
   if (x.empty() || y.empty() || z.empty()) {
     write_console({" Empty array: no plot written"});

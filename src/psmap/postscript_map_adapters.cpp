@@ -1,8 +1,8 @@
+#include <mapplot/postscript_map.hpp>
 #include <vector>
 
-#include "psmap/postscript_map.hpp"
-#include "psmap/postscript_request.hpp"
 #include "request/array_conversion.hpp"
+#include "request/complete_options.hpp"
 
 // The three overloads that bring their data into the core's form (single
 // precision, flat) and call it once with every option present.

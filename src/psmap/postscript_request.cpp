@@ -68,15 +68,4 @@ postscript_fields resolve_postscript_fields(const postscript_options& options) {
   return fields;
 }
 
-postscript_options complete_options(const postscript_options& options) {
-  return {
-      .logscale = options.logscale.value_or(false),
-      .xlabel = options.xlabel ? strip_blanks(*options.xlabel) : default_xlabel,
-      .ylabel = options.ylabel ? strip_blanks(*options.ylabel) : default_ylabel,
-      .title = options.title.value_or(default_title),
-      .filename = options.filename.value_or(default_plot_file_name),
-      .device = options.device.value_or(default_device_type),
-  };
-}
-
 }  // namespace mapplot

@@ -1,15 +1,12 @@
 #pragma once
 
+#include <mapplot/map_request.hpp>
 #include <string>
 #include <string_view>
 
-#include "request/map_request.hpp"
 #include "request/text_field.hpp"
 
 namespace mapplot {
-
-inline constexpr std::string_view default_plot_file_name = "Map.ps";
-inline constexpr std::string_view default_device_type = "ps";
 
 // The optional arguments of a PostScript map request after resolution. The
 // file name is kept whole: unlike the other texts it is never cut to 80
@@ -42,10 +39,5 @@ bool writes_plot_file(const text_field& device);
 // device takes the part before "/" as an X display, so it gets none and
 // opens on the display the program runs on.
 std::string device_name(std::string_view file_name, const text_field& device);
-
-// Every option present, as the core would resolve it, for the adapters that
-// call the core with all arguments given. Views refer to the caller's texts
-// or to the defaults.
-postscript_options complete_options(const postscript_options& options);
 
 }  // namespace mapplot

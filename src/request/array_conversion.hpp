@@ -1,9 +1,11 @@
 #pragma once
 
+#include <mapplot/map_request.hpp>
 #include <span>
+#include <stdexcept>
 #include <vector>
 
-#include "request/map_request.hpp"
+#include "request/grid_size.hpp"
 
 namespace mapplot {
 
@@ -24,12 +26,15 @@ inline std::vector<float> narrow(std::span<const double> values) {
 }
 
 // The grid column by column (first index fastest), converted to `To`. A view
-// without data gives an empty vector.
+// without data gives an empty vector; one whose nx * ny does not fit
+// std::size_t throws std::invalid_argument before anything is read.
 template <class To, class From>
 std::vector<To> flatten(grid_view<From> grid) {
-  if (grid.data == nullptr || grid.nx == 0 || grid.ny == 0) return {};
+  const auto cells = cell_count(grid.nx, grid.ny);
+  if (!cells) throw std::invalid_argument("grid_view: nx * ny overflows the size of an array");
+  if (grid.data == nullptr || *cells == 0) return {};
   const From* begin = grid.data;
-  std::vector<To> flat(grid.nx * grid.ny);
+  std::vector<To> flat(*cells);
   for (std::size_t k = 0; k < flat.size(); ++k) flat[k] = static_cast<To>(begin[k]);
   return flat;
 }

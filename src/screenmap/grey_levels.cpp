@@ -2,26 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace mapplot {
-
-value_range finite_range(std::span<const double> values) {
-  constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
-  value_range range{not_a_number, not_a_number, 0, values.size()};
-  for (const double value : values) {
-    if (!std::isfinite(value)) continue;
-    if (range.finite_count == 0) {
-      range.min = value;
-      range.max = value;
-    } else {
-      range.min = std::min(range.min, value);
-      range.max = std::max(range.max, value);
-    }
-    ++range.finite_count;
-  }
-  return range;
-}
 
 void scale_to_grey_levels(std::span<double> values, const value_range& range) {
   const double spread = range.max - range.min;

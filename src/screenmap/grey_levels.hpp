@@ -3,17 +3,9 @@
 #include <cstddef>
 #include <span>
 
+#include "request/value_range.hpp"
+
 namespace mapplot {
-
-// Smallest and largest of the finite values; both NaN when there is none.
-struct value_range {
-  double min;
-  double max;
-  std::size_t finite_count;
-  std::size_t total_count;
-};
-
-value_range finite_range(std::span<const double> values);
 
 // Replaces every value by its grey level (v - min) * 255 / (max - min), so the
 // finite values span 0..255. Non-finite values stay non-finite. `range` must

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "request/map_request.hpp"
+#include <mapplot/map_request.hpp>
+
 #include "request/text_field.hpp"
 
 namespace mapplot {

@@ -1,34 +1,176 @@
-// The three adapters: each brings its data into the core's form (double
-// precision, z flattened column by column) in copies of its own and calls the
-// core once, so the caller's arrays are never changed.
-#include "screenmap/screen_map.hpp"
-
+// The core overload: double precision, z flattened column by column.
+#include <mapplot/screen_map.hpp>
+#include <mutex>
+#include <string>
 #include <vector>
 
-#include "request/array_conversion.hpp"
-#include "screenmap/adapter_options.hpp"
+#include "platform/window_system.hpp"
+#include "request/grid_size.hpp"
+#include "request/logarithm.hpp"
+#include "screenmap/cell_edges.hpp"
+#include "screenmap/grey_levels.hpp"
+#include "screenmap/legend.hpp"
+#include "screenmap/map_layout.hpp"
+#include "screenmap/map_texts.hpp"
+#include "textout/write_console.hpp"
 
 namespace mapplot {
+namespace {
 
-void screen_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
-                const screen_options& options) {
-  const adapter_options resolved = resolve_adapter_options(options);
-  std::vector<double> values = widen(z);
-  screen_map(widen(x), widen(y), std::span<double>(values), core_options(resolved));
+// What the display keeps from one call to the next. The mutex serialises whole
+// calls: interleaved calls would share the current window and the counter.
+struct renderer_state {
+  std::mutex drawing;
+  int window_counter = 100;
+  double previous_pixel_width = 0;
+};
+
+renderer_state& state() {
+  static renderer_state shared;
+  return shared;
 }
 
-void screen_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
-                const screen_options& options) {
-  const adapter_options resolved = resolve_adapter_options(options);
-  std::vector<double> values = flatten<double>(z);
-  screen_map(x, y, std::span<double>(values), core_options(resolved));
+void prepare_window(window_system& windows, const map_layout& layout) {
+  windows.clear_window();
+  windows.set_color_index(5);
+  windows.draw_rectangle(rectangle_style::outline, 1, 1, layout.height, layout.height);
+  windows.set_color_index(1);
+  windows.draw_rectangle(rectangle_style::filled, 4, 4, layout.height - 3, layout.height - 3);
 }
 
-void screen_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
+// Why the grid cannot be drawn from these arrays, or empty when it can. Checked
+// so that no cell reads past the end of x, y or z.
+std::string unusable_grid(std::size_t nx, std::size_t ny, std::size_t values) {
+  if (nx == 0) return "Warning: no x coordinates, nothing drawn";
+  if (ny == 0) return "Warning: no y coordinates, nothing drawn";
+  if (const auto cells = cell_count(nx, ny); !cells || values < *cells) {
+    return "Warning: " + std::to_string(values) + " values for a " + std::to_string(nx) + " x " +
+           std::to_string(ny) + " grid, nothing drawn";
+  }
+  return {};
+}
+
+// Coordinates that span no width or height leave the map no area to show.
+std::string degenerate_coordinates(const value_range& x_range, const value_range& y_range) {
+  if (!(x_range.max > x_range.min)) return "Warning: the x coordinates span no width, map empty";
+  if (!(y_range.max > y_range.min)) return "Warning: the y coordinates span no height, map empty";
+  return {};
+}
+
+std::string non_finite_warning(const value_range& range) {
+  return "Warning: " + std::to_string(range.total_count - range.finite_count) + " of " +
+         std::to_string(range.total_count) +
+         " values not finite (NaN shown blue, -inf black, +inf white)";
+}
+
+void draw_cells(window_system& windows, std::span<const double> x, std::span<const double> y,
+                std::span<const double> levels) {
+  const cell_edges columns = make_cell_edges(x);
+  const cell_edges rows = make_cell_edges(y);
+  std::size_t k = 0;
+  for (std::size_t j = 0; j < y.size(); ++j) {
+    for (std::size_t i = 0; i < x.size(); ++i, ++k) {
+      const cell_rgb color = cell_color(levels[k]);
+      windows.set_color_rgb(color.red, color.green, color.blue);
+      windows.draw_rectangle_world(rectangle_style::filled, columns.lower(i), rows.lower(j),
+                                   columns.upper[i], rows.upper[j]);
+    }
+  }
+}
+
+void restore_console(window_system& windows) {
+  windows.wait_for_enter();
+  windows.reset_window_mode();
+  windows.clear_window();
+  windows.set_font("t'Terminal'h12w8");
+  windows.set_text_color_index(7);
+}
+
+}  // namespace
+
+void screen_map(std::span<const double> x, std::span<const double> y, std::span<double> z,
                 const screen_options& options) {
-  const adapter_options resolved = resolve_adapter_options(options);
-  std::vector<double> values = flatten<double>(z);
-  screen_map(widen(x), widen(y), std::span<double>(values), core_options(resolved));
+  const map_texts texts = prepare_map_texts(options);
+  const bool logscale = options.logscale.value_or(false);
+  const int winsize = options.winsize.value_or(1);
+  const bool ownwindow = options.ownwindow.value_or(false);
+  const bool update = options.update.value_or(false);
+
+  // Under a logarithmic scale the caller's values stay untouched; otherwise
+  // they are scaled in place, as callers of the core expect.
+  std::vector<double> logarithms;
+  std::span<double> working_values = z;
+  if (logscale) {
+    logarithms.resize(z.size());
+    for (std::size_t i = 0; i < z.size(); ++i) logarithms[i] = extended_log10(z[i]);
+    working_values = logarithms;
+  }
+
+  const map_layout layout = choose_map_layout(winsize, ownwindow);
+  renderer_state& shared = state();
+  std::scoped_lock lock(shared.drawing);
+  window_system& windows = current_window_system();
+
+  if (ownwindow) {
+    if (!update) {
+      ++shared.window_counter;
+      windows.open_graphics_window(shared.window_counter, texts.title.trimmed());
+    }
+    windows.focus_graphics_window(shared.window_counter);
+  }
+  if (!update) prepare_window(windows, layout);
+
+  // The checks below end the call early: in the console window the map is
+  // then left like a drawn one, and the line saying why appears once the
+  // console is text again.
+  const auto give_up = [&](const std::string& why) {
+    if (!ownwindow) restore_console(windows);
+    write_console({std::string_view(why)});
+  };
+  if (const std::string why = unusable_grid(x.size(), y.size(), z.size()); !why.empty()) {
+    give_up(why);
+    return;
+  }
+
+  const value_range x_range = finite_range(x);
+  const value_range y_range = finite_range(y);
+  // Drawn all the same, as the cells' calls are the map's record; the
+  // window shows nothing for them, and the line says why.
+  if (const std::string why = degenerate_coordinates(x_range, y_range); !why.empty())
+    write_console({std::string_view(why)});
+  const double wx2 = x_range.min + (x_range.max - x_range.min) * (layout.width - 7) /
+                                       static_cast<double>(layout.height - 7);
+  windows.set_viewport(4, 4, layout.width - 3, layout.height - 3);
+  windows.set_world_window(true, x_range.min, y_range.min, wx2, y_range.max);
+
+  const value_range z_range = finite_range(working_values);
+  if (z_range.finite_count == 0) {
+    give_up(non_finite_warning(z_range));
+    return;
+  }
+  if (z_range.finite_count < z_range.total_count) write_console({non_finite_warning(z_range)});
+  if (z_range.max - z_range.min == 0) return;
+
+  scale_to_grey_levels(working_values, z_range);
+  draw_cells(windows, x, y, working_values);
+
+  draw_legend(windows,
+              {.layout = layout,
+               .xmin = x_range.min,
+               .xmax = x_range.max,
+               .wx2 = wx2,
+               .ymin = y_range.min,
+               .ymax = y_range.max,
+               .zmin = z_range.min,
+               .zmax = z_range.max,
+               // x(nx) for increasing x; for decreasing x, x(nx) is the left
+               // edge and a box from there would black out the map.
+               .map_right_edge = x_range.max,
+               .texts = texts,
+               .update = update},
+              shared.previous_pixel_width);
+
+  if (!ownwindow) restore_console(windows);
 }
 
 }  // namespace mapplot

@@ -1,8 +1,8 @@
-#include "textout/console.hpp"
-
 #include <cstdio>
 #include <mutex>
 #include <utility>
+
+#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {

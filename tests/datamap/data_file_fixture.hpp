@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <mapplot/console.hpp>
 #include <string>
 #include <vector>
-
-#include "textout/console.hpp"
 
 namespace mapplot::testing {
 

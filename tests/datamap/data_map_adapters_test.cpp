@@ -1,8 +1,8 @@
+#include <mapplot/data_map.hpp>
 #include <string>
 #include <vector>
 
 #include "data_file_fixture.hpp"
-#include "datamap/data_map.hpp"
 
 namespace mapplot {
 namespace {

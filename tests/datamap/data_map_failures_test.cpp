@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <mapplot/data_map.hpp>
 #include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "data_file_fixture.hpp"
-#include "datamap/data_map.hpp"
 
 namespace mapplot {
 namespace {

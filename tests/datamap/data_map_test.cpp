@@ -1,8 +1,7 @@
-#include "datamap/data_map.hpp"
-
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <mapplot/data_map.hpp>
 #include <string>
 #include <vector>
 

@@ -2,11 +2,11 @@
 
 #include <cmath>
 #include <fstream>
+#include <mapplot/julia_zoom.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "driver/julia_zoom.hpp"
 #include "textout/integer_field.hpp"
 #include "textout/real_field.hpp"
 

@@ -4,10 +4,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <mapplot/julia_zoom.hpp>
 #include <stdexcept>
 #include <vector>
-
-#include "driver/julia_zoom.hpp"
 
 namespace mapplot {
 namespace {

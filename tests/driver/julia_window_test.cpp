@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <mapplot/julia_zoom.hpp>
 #include <stdexcept>
 
-#include "driver/julia_zoom.hpp"
 #include "textout/real_field.hpp"
 
 namespace mapplot {

@@ -1,14 +1,13 @@
-#include "driver/julia_zoom.hpp"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <mapplot/console.hpp>
+#include <mapplot/julia_zoom.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/discarding_window_system.hpp"
-#include "textout/console.hpp"
 
 namespace mapplot {
 namespace {

@@ -1,12 +1,12 @@
 // A small program run through run_windowed_program by the tests, in the way
 // julia_zoom is. Its first argument picks what the routine does.
+#include <mapplot/application.hpp>
 #include <new>
 #include <stdexcept>
 #include <string_view>
 
-#include "platform/application.hpp"
 #include "platform/window_system.hpp"
-#include "textout/console.hpp"
+#include "textout/write_console.hpp"
 
 namespace {
 

@@ -5,14 +5,15 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <thread>
 
-#include "platform/frame_window.hpp"
-#include "platform/graphics_view.hpp"
-#include "platform/qt_window_system.hpp"
+#include "platform/qt/frame_window.hpp"
+#include "platform/qt/graphics_view.hpp"
+#include "platform/qt/qt_window_system.hpp"
 
 namespace mapplot {
 namespace {
@@ -234,9 +235,13 @@ TEST_F(QtCanvas, AfterCancelDrawingDoesNothing) {
 
 class QtWindowsOnScreen : public QtCanvas {
  protected:
+  // Bounded by time, not rounds: with no events pending a round returns at
+  // once, long before a freshly started program thread has posted anything.
   static void process_events_until(const std::function<bool()>& done) {
-    for (int round = 0; round < 500 && !done(); ++round) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
       QApplication::processEvents(QEventLoop::AllEvents, 10);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
   qt_window_system shown{display_mode::on_screen};

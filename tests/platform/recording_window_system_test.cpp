@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "textout/console.hpp"
+#include <mapplot/console.hpp>
 
 namespace mapplot {
 namespace {

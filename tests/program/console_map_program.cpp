@@ -1,10 +1,10 @@
 // A caller that draws a 3 x 2 map into the program's current window (the text
 // console), then writes a line once Enter has been typed.
+#include <mapplot/application.hpp>
+#include <mapplot/screen_map.hpp>
 #include <vector>
 
-#include "platform/application.hpp"
-#include "screenmap/screen_map.hpp"
-#include "textout/console.hpp"
+#include "textout/write_console.hpp"
 
 int main(int argc, char** argv) {
   return mapplot::run_windowed_program(argc, argv, "console_map", [] {

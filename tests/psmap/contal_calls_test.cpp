@@ -4,12 +4,12 @@
 
 #include <cmath>
 #include <limits>
+#include <mapplot/console.hpp>
+#include <mapplot/postscript_map.hpp>
 #include <string>
 #include <vector>
 
-#include "psmap/postscript_map.hpp"
 #include "recorded_pgplot.hpp"
-#include "textout/console.hpp"
 
 namespace mapplot {
 namespace {

@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <fstream>
 #include <latch>
+#include <mapplot/console.hpp>
+#include <mapplot/postscript_map.hpp>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "grey_page.hpp"
-#include "psmap/postscript_map.hpp"
-#include "textout/console.hpp"
 
 namespace mapplot {
 namespace {

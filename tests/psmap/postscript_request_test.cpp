@@ -1,4 +1,5 @@
 #include "psmap/postscript_request.hpp"
+#include "request/complete_options.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mapplot/map_request.hpp>
 #include <string>
-
-#include "request/map_request.hpp"
 
 namespace mapplot {
 namespace {

@@ -1,51 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <mapplot/screen_map.hpp>
 #include <string>
 #include <vector>
 
 #include "recording_fixture.hpp"
-#include "screenmap/adapter_options.hpp"
-#include "screenmap/screen_map.hpp"
 
 namespace mapplot {
 namespace {
 
 using testing::reals_of;
 using testing::ScreenMapTest;
-
-TEST(AdapterOptions, TextsLoseLeadingBlanksOnlyAndFillEightyCharacters) {
-  const std::string long_title = "  " + std::string(85, 't');
-  const adapter_options resolved =
-      resolve_adapter_options({.xlabel = "   Re(z)", .ylabel = "", .title = long_title});
-  EXPECT_EQ(resolved.xlabel.whole(), "Re(z)" + std::string(75, ' '));
-  EXPECT_EQ(resolved.ylabel.whole(), std::string(80, ' '));
-  EXPECT_EQ(resolved.title.whole(), std::string(80, 't'));
-  EXPECT_EQ(resolve_adapter_options({.xlabel = "a  "}).xlabel.whole(), "a" + std::string(79, ' '));
-}
-
-TEST(AdapterOptions, OmittedArgumentsTakeTheDefaults) {
-  const adapter_options resolved = resolve_adapter_options({});
-  EXPECT_EQ(resolved.xlabel.whole(), "x" + std::string(79, ' '));
-  EXPECT_EQ(resolved.ylabel.whole(), "y" + std::string(79, ' '));
-  EXPECT_EQ(resolved.title.whole(), "Representation of z=z(x,y)" + std::string(54, ' '));
-  EXPECT_FALSE(resolved.logscale);
-  EXPECT_EQ(resolved.winsize, 1);
-  EXPECT_FALSE(resolved.ownwindow);
-  EXPECT_FALSE(resolved.update);
-}
-
-TEST(AdapterOptions, CoreReceivesEveryOptionPresent) {
-  const adapter_options resolved =
-      resolve_adapter_options({.logscale = true, .winsize = -3, .ownwindow = true, .update = true});
-  const screen_options core = core_options(resolved);
-  EXPECT_EQ(core.logscale, true);
-  EXPECT_EQ(core.winsize, -3);
-  EXPECT_EQ(core.ownwindow, true);
-  EXPECT_EQ(core.update, true);
-  ASSERT_TRUE(core.xlabel && core.ylabel && core.title);
-  EXPECT_EQ(core.title->size(), 80u);
-  EXPECT_EQ(core.xlabel->data(), resolved.xlabel.characters.data());
-}
 
 // The grid z(p, q) = 10p + q (1-based) on 3 x 2 reaches the core column by
 // column as 11, 21, 31, 12, 22, 32; scaled from 11..32 those are these greys.

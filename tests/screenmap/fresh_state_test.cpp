@@ -2,10 +2,10 @@
 // state behind (window counter 100, previous legend width 0).
 #include <gtest/gtest.h>
 
+#include <mapplot/screen_map.hpp>
 #include <vector>
 
 #include "recording_fixture.hpp"
-#include "screenmap/screen_map.hpp"
 
 namespace mapplot {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <cmath>
 #include <limits>
+#include <mapplot/screen_map.hpp>
 #include <vector>
 
 #include "recording_fixture.hpp"
-#include "screenmap/screen_map.hpp"
 
 namespace mapplot {
 namespace {

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <mapplot/screen_map.hpp>
 #include <set>
 #include <thread>
 #include <vector>
 
 #include "recording_fixture.hpp"
-#include "screenmap/screen_map.hpp"
 
 namespace mapplot {
 namespace {

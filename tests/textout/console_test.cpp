@@ -1,6 +1,6 @@
-#include "textout/console.hpp"
-
 #include <gtest/gtest.h>
+
+#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {

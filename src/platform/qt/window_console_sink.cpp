@@ -1,8 +1,8 @@
-#include "platform/window_console_sink.hpp"
+#include "platform/qt/window_console_sink.hpp"
 
 #include <QMetaObject>
 
-#include "platform/frame_window.hpp"
+#include "platform/qt/frame_window.hpp"
 
 namespace mapplot {
 

@@ -1,13 +1,10 @@
 #pragma once
 
+#include <mapplot/map_request.hpp>
 #include <span>
 #include <string_view>
 
-#include "request/map_request.hpp"
-
 namespace mapplot {
-
-inline constexpr std::string_view default_data_file_name = "Map.dat";
 
 // Writes the map request as a text data file ("Map.dat" by default).
 // Throws std::system_error naming the file when it cannot be written, and

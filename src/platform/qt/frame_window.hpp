@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <atomic>
 
-#include "platform/graphics_canvas.hpp"
+#include "platform/qt/graphics_canvas.hpp"
 
 class QLineEdit;
 class QPlainTextEdit;

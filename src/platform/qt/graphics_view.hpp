@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "platform/graphics_canvas.hpp"
+#include "platform/qt/graphics_canvas.hpp"
 
 namespace mapplot {
 

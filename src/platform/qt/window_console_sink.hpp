@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textout/console.hpp"
+#include <mapplot/console.hpp>
 
 namespace mapplot {
 

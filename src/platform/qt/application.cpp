@@ -1,5 +1,3 @@
-#include "platform/application.hpp"
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
@@ -8,16 +6,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <mapplot/application.hpp>
+#include <mapplot/console.hpp>
 #include <new>
 #include <optional>
 #include <string>
 #include <thread>
 
-#include "platform/frame_window.hpp"
-#include "platform/qt_window_system.hpp"
-#include "platform/window_console_sink.hpp"
+#include "platform/qt/frame_window.hpp"
+#include "platform/qt/qt_window_system.hpp"
+#include "platform/qt/window_console_sink.hpp"
 #include "platform/window_system.hpp"
-#include "textout/console.hpp"
 
 namespace mapplot {
 namespace {

@@ -1,8 +1,7 @@
 #pragma once
 
+#include <mapplot/map_request.hpp>
 #include <span>
-
-#include "request/map_request.hpp"
 
 namespace mapplot {
 

@@ -1,11 +1,11 @@
-#include "platform/qt_window_system.hpp"
+#include "platform/qt/qt_window_system.hpp"
 
 #include <QMetaObject>
 #include <cstdio>
 
-#include "platform/canvas_drawing.hpp"
-#include "platform/frame_window.hpp"
-#include "platform/graphics_view.hpp"
+#include "platform/qt/canvas_drawing.hpp"
+#include "platform/qt/frame_window.hpp"
+#include "platform/qt/graphics_view.hpp"
 
 namespace mapplot {
 namespace {

@@ -18,6 +18,9 @@ struct grid_view {
 inline constexpr std::string_view default_xlabel = "x";
 inline constexpr std::string_view default_ylabel = "y";
 inline constexpr std::string_view default_title = "Representation of z=z(x,y)";
+inline constexpr std::string_view default_plot_file_name = "Map.ps";
+inline constexpr std::string_view default_device_type = "ps";
+inline constexpr std::string_view default_data_file_name = "Map.dat";
 
 // The optional arguments of each output family, in the documented argument
 // order; an absent member takes the family's default, a present text is used

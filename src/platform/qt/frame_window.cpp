@@ -1,4 +1,4 @@
-#include "platform/frame_window.hpp"
+#include "platform/qt/frame_window.hpp"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "platform/graphics_view.hpp"
+#include "platform/qt/graphics_view.hpp"
 
 namespace mapplot {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/canvas_drawing.hpp"
+#include "platform/qt/canvas_drawing.hpp"
 
 #include <QFont>
 #include <QFontMetricsF>

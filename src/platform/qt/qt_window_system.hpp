@@ -10,7 +10,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/graphics_canvas.hpp"
+#include "platform/qt/graphics_canvas.hpp"
 #include "platform/window_system.hpp"
 
 namespace mapplot {

@@ -1,4 +1,4 @@
-#include "platform/graphics_view.hpp"
+#include "platform/qt/graphics_view.hpp"
 
 #include <QPainter>
 #include <mutex>
