@@ -19,7 +19,7 @@ bool exists(const std::string& path) {
 x_server::x_server() {
   int number = 90;
   while (exists("/tmp/.X" + std::to_string(number) + "-lock")) ++number;
-  display_ = ":" + std::to_string(number);
+  display_ = std::string(":").append(std::to_string(number));
   server_ = std::make_unique<background_process>(
       process_request{.arguments = {"Xvfb", display_, "-screen", "0", "1280x1024x24", "-nolisten",
                                     "tcp", "-noreset"}});
