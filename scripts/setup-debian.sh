@@ -10,6 +10,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   ghostscript xvfb x11-apps x11-utils xdotool imagemagick
   fonts-dejavu-core
+  # the API reference, video export, fuzzers (libFuzzer), the .deb (cpack)
+  doxygen ffmpeg clang libclang-rt-14-dev
+  dpkg-dev file
 )
 
 as_root() {
