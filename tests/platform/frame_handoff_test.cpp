@@ -137,18 +137,6 @@ TEST(WindowCanvas, PresentingWaitsForThePreviousPaintUntilHiddenOrCancelled) {
   EXPECT_EQ(uniform_colour(canvas.presented_image()), colour_of_frame(2));
 }
 
-TEST(WindowCanvas, NothingDrawnIsNoFrameAndOffScreenNothingWaits) {
-  window_canvas canvas(7);
-  EXPECT_EQ(canvas.present(nullptr), std::nullopt);
-  canvas.set_shown(true);
-  for (int frame = 1; frame <= 3; ++frame) {
-    draw_banded_frame(canvas, frame);
-    EXPECT_EQ(canvas.present(nullptr), frame);  // never painted, never waited for
-  }
-  EXPECT_EQ(canvas.present(nullptr), std::nullopt);
-  EXPECT_EQ(canvas.presented_picture()->frame_number, 3);
-}
-
 TEST(FramePace, PausedOnlyAStepLetsAFrameThrough) {
   frame_pace pace(0s);
   pace.pause();

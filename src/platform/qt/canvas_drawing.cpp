@@ -78,17 +78,23 @@ inline bool cut_to(pixel_rectangle& rectangle, const pixel_rectangle& bounds) {
 
 void fill_cells(QImage& image, std::span<const pixel_cell> cells, pixel_rectangle clip) {
   clip = normalised(clip);
-  pixel_rectangle reach{clip.right, clip.bottom, clip.left, clip.top};
-  bool any_visible = false;
-  for (const pixel_cell& cell : cells) {
-    pixel_rectangle visible = cell.area;
-    if (!cut_to(visible, clip)) continue;
-    any_visible = true;
-    reach = {std::min(reach.left, visible.left), std::min(reach.top, visible.top),
-             std::max(reach.right, visible.right), std::max(reach.bottom, visible.bottom)};
+  // The image grows only as far as the cells reach; one that holds the whole
+  // clip rectangle already (as after set_viewport) cannot grow.
+  const bool holds_clip =
+      !image.isNull() && clip.right < image.width() && clip.bottom < image.height();
+  if (!holds_clip) {
+    pixel_rectangle reach{clip.right, clip.bottom, clip.left, clip.top};
+    bool any_visible = false;
+    for (const pixel_cell& cell : cells) {
+      pixel_rectangle visible = cell.area;
+      if (!cut_to(visible, clip)) continue;
+      any_visible = true;
+      reach = {std::min(reach.left, visible.left), std::min(reach.top, visible.top),
+               std::max(reach.right, visible.right), std::max(reach.bottom, visible.bottom)};
+    }
+    if (!any_visible) return;
+    grow_canvas_to_hold(image, reach);
   }
-  if (!any_visible) return;
-  grow_canvas_to_hold(image, reach);
   const auto inside = inside_image(image, clip);
   if (!inside) return;
 
