@@ -10,7 +10,6 @@ std::optional<long long> window_canvas::present(frame_pace* pace) {
   if (back_.isNull()) unpresented_ = false;
   if (!unpresented_) return std::nullopt;
   if (pace != nullptr) {
-    std::optional<clock::time_point> previous_turn;
     clock::duration shortest{};
     {
       std::unique_lock lock(lock_);
@@ -22,13 +21,11 @@ std::optional<long long> window_canvas::present(frame_pace* pace) {
         if (!painted) paint_stalled_ = true;
       }
       if (cancelled_) return std::nullopt;
-      previous_turn = turn_;
       shortest = refresh_period_;
     }
     // Outside the lock: the GUI thread goes on painting meanwhile.
-    const auto turn = pace->wait_for_turn(previous_turn, shortest);
+    const auto turn = pace->wait_for_turn(turn_, shortest);
     if (!turn) return std::nullopt;
-    std::scoped_lock lock(lock_);
     turn_ = turn;
   }
 

@@ -87,7 +87,8 @@ class window_canvas {
     }
     painted_or_hidden_.notify_all();
   }
-  // GUI thread: whether the window is shown at all; a hidden one is not waited for.
+  // Whether the window is shown, or about to be (GUI thread, or the layer as it
+  // asks for the window to be shown); a hidden one is not waited for.
   void set_shown(bool shown);
   // GUI thread: the refresh period of the screen the window is on.
   void set_refresh_period(clock::duration period);
@@ -115,13 +116,13 @@ class window_canvas {
   QImage back_;  // RGB32; black wherever nothing was drawn
   drawing_state state_;
   bool unpresented_ = false;
+  std::optional<clock::time_point> turn_;  // when the pace gave the last frame its turn
 
   mutable std::mutex lock_;  // guards everything below but the atomic
   std::condition_variable painted_or_hidden_;
   QImage front_;
   long long frame_number_ = 0;
   std::optional<clock::time_point> presented_at_;
-  std::optional<clock::time_point> turn_;  // when the pace gave the last frame its turn
   bool painted_ = true;
   bool paint_stalled_ = false;
   bool shown_ = false;
