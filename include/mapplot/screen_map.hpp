@@ -25,6 +25,12 @@ namespace mapplot {
 //   the scale spans the finite values; -inf cells are black, +inf white and
 //   NaN cells keep the map's dark blue background; one console line counts
 //   them. Constant values draw no cells and no legend.
+// - Each call that draws is one frame, shown whole once the call has drawn
+//   its last item (see <mapplot/window_pictures.hpp> for every frame shown).
+//   On screen a call keeps pace with the screen: it may wait for the previous
+//   frame to be painted and for its turn, one refresh period after the last,
+//   so an animation plays at the screen's rate; a window that does not paint
+//   (hidden, minimised) holds a call up by at most about 100 ms.
 // Calls from several threads are made one at a time.
 void screen_map(std::span<const double> x, std::span<const double> y, std::span<double> z,
                 const screen_options& options = {});
