@@ -58,6 +58,13 @@ namespace mapplot {
 /// Values that are all equal draw no cells and no legend. Calls from several
 /// threads are made one at a time.
 ///
+/// Each call that draws is one frame, shown whole once the call has drawn its
+/// last item (see <mapplot/window_pictures.hpp> to receive every frame). On
+/// screen a call keeps pace with the screen: it may wait for the previous
+/// frame to be painted and for its turn, one refresh period after the last, so
+/// an animation plays at the screen's rate; a window that does not paint
+/// (hidden, minimised) holds a call up by at most about 100 ms.
+///
 /// \throws std::bad_alloc  Memory for the working copies runs out.
 void screen_map(std::span<const double> x, std::span<const double> y, std::span<double> z,
                 const screen_options& options = {});
