@@ -20,7 +20,12 @@ namespace mapplot {
 //   0..255 unless `logscale` is set; the other overloads work on a copy and
 //   never change the caller's arrays.
 // - Fewer values than x.size() * y.size(), or an empty x or y: the window is
-//   prepared, nothing else is drawn, and one console line says why.
+//   prepared, nothing else is drawn, and one console line says why. A grid
+//   whose nx * ny overflows the size of an array throws std::invalid_argument.
+// - Coordinates without spread, coordinates that are not all finite (no
+//   cells are drawn then) and coordinates spanning more than a double holds
+//   leave the map empty; one console line per axis says so, worded as for
+//   plot files.
 // - Values that are not finite (NaN, infinities, logarithms of values <= 0):
 //   the scale spans the finite values; -inf cells are black, +inf white and
 //   NaN cells keep the map's dark blue background; one console line counts
