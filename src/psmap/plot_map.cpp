@@ -69,7 +69,8 @@ void report_unusual_input(const plot_image& image, const axis_extent& x, const a
 // The null device and the window devices leave no file: PGPLOT gets no name.
 void plot_without_file(const plot_image& image, std::size_t nx, const axis_extent& x,
                        const axis_extent& y, const postscript_fields& fields) {
-  const std::string device = "/" + std::string(fields.device.trimmed());
+  std::string device(1, '/');
+  device += fields.device.trimmed();
   if (!contal(image, nx, x, y, fields, device))
     write_console({" Cannot open plot device ", std::string_view(device)});
 }

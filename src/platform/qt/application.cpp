@@ -223,9 +223,10 @@ void open_closed_standard_descriptors() {
 // The value of a Qt command-line option ("-platform xyz"), or empty.
 std::string option_value(int argc, char** argv, std::string_view option) {
   for (int k = 1; k + 1 < argc; ++k) {
-    const std::string_view argument = argv[k];
-    if (argument == "-" + std::string(option) || argument == "--" + std::string(option))
-      return argv[k + 1];
+    std::string_view argument = argv[k];
+    if (!argument.starts_with('-')) continue;
+    argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
+    if (argument == option) return argv[k + 1];
   }
   return {};
 }
@@ -239,10 +240,16 @@ std::string display_description(int argc, char** argv) {
   std::string platform = option_value(argc, argv, "platform");
   if (platform.empty()) platform = qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
   std::string description;
-  if (!display.empty()) description = "\"" + display + "\"";
+  if (!display.empty()) {
+    description += '"';
+    description += display;
+    description += '"';
+  }
   if (!platform.empty()) {
     if (!description.empty()) description += ' ';
-    description += "(platform \"" + platform + "\")";
+    description += "(platform \"";
+    description += platform;
+    description += "\")";
   }
   return description;
 }
