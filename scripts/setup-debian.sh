@@ -9,6 +9,7 @@ packages=(
   pgplot5 gfortran libx11-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   ghostscript xvfb x11-apps x11-utils xdotool imagemagick
+  clang libclang-rt-14-dev
   fonts-dejavu-core
 )
 
