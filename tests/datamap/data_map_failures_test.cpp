@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "data_file_fixture.hpp"
@@ -144,6 +145,19 @@ TEST_F(DataMapFailure, NamesThatMeanSomethingElseElsewhereAreFiles) {
   EXPECT_EQ(folder_entries(), (lines{"-", "?Device:"}));
   EXPECT_EQ(read_whole_file("-"), read_whole_file("?Device:"));
   EXPECT_EQ(console_.lines, (lines{"  Output in -", "  Output in ?Device:"}));
+}
+
+// A FIFO under the name is written in place, not replaced by a file.
+TEST_F(DataMapFailure, AFifoIsWrittenThroughAndStaysAFifo) {
+  ASSERT_EQ(::mkfifo("pipe.dat", 0644), 0);
+  std::string received;
+  std::thread reader([&received] { received = read_whole_file("pipe.dat"); });
+  data_map(x, y, z, {.filename = "pipe.dat"});
+  reader.join();
+  data_map(x, y, z);
+  EXPECT_EQ(received, read_whole_file("Map.dat"));
+  EXPECT_TRUE(std::filesystem::is_fifo("pipe.dat"));
+  EXPECT_EQ(folder_entries(), (lines{"Map.dat", "pipe.dat"}));
 }
 
 TEST_F(DataMapFailure, ADanglingLinkIsWrittenThroughAndKept) {

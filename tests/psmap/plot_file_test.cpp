@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -300,6 +301,20 @@ TEST_F(PlotFile, PromptAndStandardOutputNamesAreFiles) {
   EXPECT_THAT(console.lines, ElementsAre("  Output in ?Device:", "  Output in -"));
   EXPECT_TRUE(render_postscript("?Device:"));
   EXPECT_TRUE(render_postscript("./-"));
+}
+
+// A FIFO under the name gets the finished file, copied in; it stays a FIFO.
+TEST_F(PlotFile, AFifoGetsTheWholeFileAndStaysAFifo) {
+  ASSERT_EQ(::mkfifo("pipe.ps", 0644), 0);
+  std::string received;
+  std::thread reader([&received] { received = contents("pipe.ps"); });
+  postscript_map(x2, y2, ramp, {.filename = "pipe.ps"});
+  reader.join();
+  EXPECT_TRUE(fs::is_fifo("pipe.ps"));
+  EXPECT_THAT(received, ::testing::StartsWith("%!PS"));
+  EXPECT_THAT(received, ::testing::EndsWith("%%EOF\n"));
+  EXPECT_THAT(console.lines, ElementsAre("  Output in pipe.ps"));
+  EXPECT_THAT(folder_entries(), ElementsAre("pipe.ps"));
 }
 
 TEST_F(PlotFile, LinksAreWrittenThroughEvenWhenTheyPointAtNothingYet) {
