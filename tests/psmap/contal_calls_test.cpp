@@ -142,20 +142,6 @@ TEST_F(RecordedPlot, FileNameAndDeviceEndUpInTheDeviceName) {
   EXPECT_THAT(folder_entries(), ElementsAre("plot.dat"));
 }
 
-// Names PGPLOT would read as a prompt or as standard output, and names too
-// long for it, are files like any other: PGPLOT only sees the temporary path.
-TEST_F(RecordedPlot, NamesAreFileNamesThatPgplotNeverSees) {
-  const std::string long_name = std::string(150, 'n') + ".ps";
-  for (const std::string& name : {std::string("?Device:"), std::string("-"), long_name}) {
-    recorded_pgplot::reset();
-    postscript_map(x3, y2, z6, {.filename = name});
-    expect_staged_in_working_folder(only("begin").texts[0], "ps");
-    EXPECT_EQ(console.lines.back(), "  Output in " + name) << name;
-    EXPECT_THAT(contents_of(name), StartsWith("%!PS")) << name;
-  }
-  EXPECT_EQ(folder_entries().size(), 3u);
-}
-
 TEST_F(RecordedPlot, UnusableNamesAreRejectedBeforeAnythingHappens) {
   for (const std::string& name : {std::string("   "), std::string(""), std::string("a\0b.ps", 7)})
     EXPECT_THROW(postscript_map(x3, y2, z6, {.filename = name}), std::invalid_argument);
@@ -209,18 +195,6 @@ TEST_F(RecordedPlot, AnIncompleteFileIsAFailedWriteThatKeepsTheEarlierFile) {
   recorded_pgplot::set_written_contents("\\begin{picture}(1,1)\n");
   EXPECT_THROW(postscript_map(x3, y2, z6, {.device = "latex"}), std::system_error);
   EXPECT_THAT(folder_entries(), ElementsAre("Map.ps"));
-}
-
-TEST_F(RecordedPlot, AFolderThatCannotTakeTheFileIsReportedByName) {
-  try {
-    postscript_map(x3, y2, z6, {.filename = "missing/m.ps"});
-    ADD_FAILURE() << "no exception for a missing folder";
-  } catch (const std::system_error& error) {
-    EXPECT_THAT(error.what(), HasSubstr("\"missing/m.ps\""));
-    EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
-  }
-  EXPECT_TRUE(recorded_pgplot::calls().empty());
-  EXPECT_THAT(console.lines, ElementsAre("  Cannot write plot file missing/m.ps"));
 }
 
 TEST_F(RecordedPlot, WindowDevicesOpenOnTheDisplayAndReportNoFile) {
