@@ -33,6 +33,11 @@ void enter_scratch_folder() {
     std::memcpy(pattern, "/tmp/mapplot-fuzz-XXXXXX", sizeof "/tmp/mapplot-fuzz-XXXXXX");
   FUZZ_CHECK(::mkdtemp(pattern) != nullptr);
   FUZZ_CHECK(::chdir(pattern) == 0);
+  static const std::string folder = pattern;
+  std::atexit([] {
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  });
   fs::create_directory("sub");
   fs::create_symlink("made_by_link.dat", "link.dat");
   entered = true;

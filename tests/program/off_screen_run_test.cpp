@@ -7,12 +7,14 @@
 
 #include "child_process.hpp"
 #include "map_picture.hpp"
+#include "scratch_folder.hpp"
 
 namespace mapplot::testing {
 namespace {
 
 TEST(OffScreenRun, ConsoleIsExactlyTheFrameLinesAndThePictureIsSaved) {
-  const std::string folder = make_temporary_directory();
+  const scratch_folder scratch;
+  const std::string folder = scratch.path();
   const auto result =
       run_process({.arguments = {JULIA_ZOOM_PROGRAM},
                    .unset_environment = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
@@ -41,7 +43,8 @@ TEST(OffScreenRun, ConsoleIsExactlyTheFrameLinesAndThePictureIsSaved) {
 }
 
 TEST(OffScreenRun, TheOffscreenPlatformWinsOverADisplay) {
-  const std::string folder = make_temporary_directory();
+  const scratch_folder scratch;
+  const std::string folder = scratch.path();
   const auto result =
       run_process({.arguments = {JULIA_ZOOM_PROGRAM},
                    .set_environment = {"QT_QPA_PLATFORM=offscreen", "DISPLAY=:4999"},
@@ -56,7 +59,8 @@ TEST(OffScreenRun, TheOffscreenPlatformWinsOverADisplay) {
 // The program's own outputs are checked: a display that does not answer is
 // one line and status 1, console lines that cannot be written fail the run.
 TEST(OffScreenRun, OutputsThatCannotBeWrittenAreReportedAndFailTheRun) {
-  const std::string folder = make_temporary_directory();
+  const scratch_folder scratch;
+  const std::string folder = scratch.path();
   auto result = run_process({.arguments = {JULIA_ZOOM_PROGRAM},
                              .unset_environment = {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
                              .set_environment = {"DISPLAY=:4999"},
