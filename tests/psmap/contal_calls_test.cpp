@@ -34,12 +34,12 @@ std::string padded(std::string text) {
   return text;
 }
 
-// The file part of a device specification: the temporary file PGPLOT writes,
+// The file part of what PGBEG is given: the temporary file PGPLOT writes,
 // named plainly, in the working folder, padded to 80 characters.
-void expect_staged_in_working_folder(const std::string& specification, const std::string& type) {
-  ASSERT_EQ(specification.size(), 81 + type.size()) << specification;
-  EXPECT_THAT(specification, StartsWith("./.mapplot-"));
-  EXPECT_EQ(specification.substr(80), "/" + type);
+void expect_staged_in_working_folder(const std::string& device_name, const std::string& type) {
+  ASSERT_EQ(device_name.size(), 81 + type.size()) << device_name;
+  EXPECT_THAT(device_name, StartsWith("./.mapplot-"));
+  EXPECT_EQ(device_name.substr(80), "/" + type);
 }
 
 std::string contents_of(const fs::path& path) {

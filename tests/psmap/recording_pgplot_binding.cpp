@@ -94,7 +94,7 @@ std::vector<std::string> device_types() {
   return recorded_pgplot::pgplot_device_list();
 }
 
-// PGPLOT's reading of the specification: the file before the last "/"
+// PGPLOT's reading of the device name: the file before the last "/"
 // without trailing blanks, the device type after it.
 int begin(int unit, std::string_view device_name, int panels_x, int panels_y) {
   record("begin", {double(unit), double(panels_x), double(panels_y)}, {std::string(device_name)});
