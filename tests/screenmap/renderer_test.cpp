@@ -252,12 +252,12 @@ TEST_F(RendererTest, LogarithmOfZeroAndNegativeValues) {
   EXPECT_EQ(cell_colors(), twice({"0 0 0", "0 0 128", "0 0 0", "255 255 255"}));
   EXPECT_EQ(console.lines,
             std::vector<std::string>{
-                " Warning: 4 of 8 values not finite (NaN shown blue, -inf black, +inf white)"});
+                "  Warning: 4 of 8 values not finite, NaN shown blue, -inf black, +inf white"});
 }
 
 TEST_F(RendererTest, NoFiniteValueEndsLikeConstantValues) {
   draw({0, 1}, {0, 1}, {nan, inf, nan, nan});
-  EXPECT_TRUE(calls_of("draw_rectangle_world").empty());
+  EXPECT_TRUE(calls_of("fill_cells").empty());
   EXPECT_TRUE(calls_of("draw_text").empty());
   EXPECT_EQ(console.lines.size(), 1u);
 }
