@@ -1,0 +1,187 @@
+#pragma once
+
+// The double-precision escape loop with its error bound, written once for all
+// instruction sets. Only the files compiled for one instruction set include
+// this header, each with its own `lanes` type, and it includes nothing that
+// has external linkage: an inline function from a library header, compiled
+// here for AVX-512 and picked by the linker for ordinary code, would break
+// processors without it.
+
+#include <cstddef>
+
+// A test-only build sets this below 1 to show that the tests notice a bound
+// that is too small.
+#ifndef MAPPLOT_ESCAPE_BOUND_SCALE
+#define MAPPLOT_ESCAPE_BOUND_SCALE 1.0
+#endif
+
+namespace mapplot::certified {
+
+/*
+Why a count from this loop equals the extended-precision count
+==============================================================
+
+The extended loop (escape_counts.cpp) starts from z = x + iy, x = p R / 60 + cx
+in extended precision, y = Y(q), and for n = -2, -1, ..., last: stops if
+T = fl(fl(x^2) + fl(y^2)) >= 65536, else sets the count to n and replaces z by
+(fl(fl(x^2) - fl(y^2)), fl(fl(2x * y) + 1)). fl is rounding to nearest with the
+unit roundoff v = 2^-64; 2x is exact. The loop below does the same with doubles
+w = a + ib (unit roundoff u = 2^-53): a = fl(x) rounded once, b = y exactly
+(a float), S = fl(fl(a^2) + fl(b^2)), and the same two updates. It carries a
+bound B with the invariant
+
+  (I)   (1 + e) |w - z| <= B,      e = 2^-40 (slack for rounding the bound),
+
+and decides a test only where the bound proves that T lies on the same side of
+65536 as S. If both loops take the same decision at every test, they stop at
+the same n with the same count; a point with any undecided test goes back to
+the extended loop, which computes it from its start exactly as it always did.
+
+Floors. s = max(S, 2^-900) and B >= 2^-81 (the start bound has the floor 2^-80,
+later bounds are at least c_0 > 2^-54). Every number below is then a normal
+double at least 2^-1000, so every rounded operation on these non-negative
+numbers has relative error at most u: fl(t) >= (1 - u) t. Overflow gives +inf,
+and an infinite margin decides nothing, so the point goes back. Starts are at
+most 2^64 in modulus, so S is finite; a continued orbit has S < 65536.
+
+The size of w. fl(a^2) >= a^2 (1 - u) - 2^-1075 (an underflowing square loses
+less than half the smallest subnormal), so |w|^2 <= s (1 + 2^-50), even where S
+underflows (s is then 2^-900). W is the instruction set's upper bound of
+sqrt(s) within a factor 1 + 2^-12 (see `magnitude_bound` there), so
+|w| <= W (1 + 2^-12)(1 + 2^-51) and c_w W >= 2 |w| with c_w = 2 (1 + 2^-11).
+
+Let Q = |w - z| (|w| + |z|), the growth of the difference through squaring:
+w^2 - z^2 = (w - z)(w + z). By (I), Q <= B (2|w| + B) / (1 + e). The loop
+computes P = fl(B fl(c_w W + B)) (one fused operation, one product), so
+
+  (P)   P >= (1 - u)^2 B (2|w| + B) >= (1 - u)^2 (1 + e) Q.
+
+The test. |S - |w|^2| <= (2u + u^2)|w|^2 + 2^-1073 (two squares and a sum,
+plus underflow), ||w|^2 - |z|^2| <= Q, |T - |z|^2| <= (2v + v^2)|z|^2 and
+|z|^2 <= |w|^2 + Q. Altogether
+
+  |S - T| <= (2u + u^2 + 2v + v^2)|w|^2 + (1 + 2v + v^2) Q + 2^-1072.
+
+The margin is M = fl(c_s s + P) with c_s = 2^-52 (1 + 2^-8). From (P) and
+|w|^2 <= s (1 + 2^-50): M >= (1 + u)|S - T|, because (1 - u)^3 (1 + e) exceeds
+(1 + u)(1 + 2v + v^2), (1 - u) c_s exceeds (1 + u)(1 + 2^-50)(2u + u^2 + 2v + v^2)
+by more than 2^-61 and 2^-61 s >= 2^-961 dwarfs 2^-1071. The loop computes
+d = fl(S - 65536), and |d| <= (1 + u)|S - 65536|. So
+
+  d >  M   implies  S - 65536 > |S - T|, that is T > 65536: both stop;
+  d < -M   implies  65536 - S > |S - T|, that is T < 65536: both go on.
+
+Anything else, NaN and infinity included, leaves the point undecided.
+
+The step. With the rounding errors r_w = w' - (w^2 + i) and r_z likewise,
+w' - z' = (w - z)(w + z) + r_w - r_z. The real part fl(fl(a^2) - fl(b^2)) errs
+by at most u a^2 + u b^2 + u (1 + u)|w|^2 = (2u + u^2)|w|^2; the imaginary part
+fl(2 fl(ab) + 1) by at most u 2|ab| + u ((1 + u) 2|ab| + 1) <= (2u + u^2)|w|^2 + u;
+products that underflow add 3 * 2^-1075. So |r_w| <= (4u + 2u^2)|w|^2 + u + 2^-1072,
+and in extended precision |r_z| <= (4v + 2v^2)|z|^2 + v with |z|^2 <= |w|^2 + Q:
+
+  |w' - z'| <= (1 + 4v + 2v^2) Q + (4u + 2u^2 + 4v + 2v^2)|w|^2 + u + v + 2^-1072.
+
+The next bound is B' = fl(c_p P + fl(c_r s + c_0)) with c_p = 1 + 2^-40,
+c_r = 2^-51 (1 + 2^-8), c_0 = 2^-53 (1 + 2^-7). With (P), each of its three
+terms, reduced by the rounding factor (1 - u)^2, is at least (1 + e) times the
+matching term above: (1 - u)^4 (1 + 2^-40)(1 + e) >= (1 + e)(1 + 4v + 2v^2),
+and the factors 1 + 2^-8 and 1 + 2^-7 exceed (1 + e)(1 + 2^-50) / (1 - u)^2
+times the small terms they cover. So B' satisfies (I) for the next step.
+
+The start. |a - x| <= u |a| where a is normal and <= 2^-1075 where it is not,
+so B_0 = fl(c_a |a| + 2^-80) with c_a = 2^-53 (1 + 2^-30) satisfies (I).
+
+By induction (I) holds at every test both loops reach together, so every
+decided test is decided as the extended loop decides it, and every count
+this loop reports is the extended-precision count.
+*/
+
+inline constexpr double bound_scale = MAPPLOT_ESCAPE_BOUND_SCALE;
+inline constexpr double escape_modulus_squared = 65536.0;
+inline constexpr double modulus_floor = 0x1p-900;
+inline constexpr double start_factor = 0x1p-53 * (1 + 0x1p-30) * bound_scale;  // c_a
+inline constexpr double start_floor = 0x1p-80;
+inline constexpr double magnitude_factor = 2 * (1 + 0x1p-11);                // c_w
+inline constexpr double test_factor = 0x1p-52 * (1 + 0x1p-8) * bound_scale;  // c_s
+inline constexpr double growth_factor = 1 + 0x1p-40;                         // c_p
+inline constexpr double step_factor = 0x1p-51 * (1 + 0x1p-8) * bound_scale;  // c_r
+inline constexpr double step_floor = 0x1p-53 * (1 + 0x1p-7) * bound_scale;   // c_0
+
+// One vector of orbits.
+template <class lanes>
+struct orbits {
+  typename lanes::vec re, im, bound, count;
+  typename lanes::mask active, undecided;
+};
+
+template <class lanes>
+orbits<lanes> start_orbits(const double* start_re, typename lanes::vec im) {
+  orbits<lanes> o;
+  o.re = lanes::load(start_re);
+  o.im = im;
+  o.bound = lanes::fma(lanes::splat(start_factor), lanes::abs(o.re), lanes::splat(start_floor));
+  o.count = lanes::splat(0.0);
+  o.active = lanes::all();
+  o.undecided = lanes::none();
+  return o;
+}
+
+// The test of step n and, for the orbits that go on, the step itself.
+// Returns whether any orbit goes on.
+template <class lanes>
+bool advance_orbits(orbits<lanes>& o, typename lanes::vec n) {
+  using vec = typename lanes::vec;
+  const vec re_squared = lanes::mul(o.re, o.re);
+  const vec im_squared = lanes::mul(o.im, o.im);
+  const vec modulus_squared = lanes::add(re_squared, im_squared);  // S
+  const vec s = lanes::max(modulus_squared, lanes::splat(modulus_floor));
+  const vec magnitude = lanes::magnitude_bound(s);  // W
+  const vec growth =
+      lanes::mul(o.bound, lanes::fma(lanes::splat(magnitude_factor), magnitude, o.bound));  // P
+  const vec margin = lanes::fma(lanes::splat(test_factor), s, growth);                      // M
+  const vec distance = lanes::sub(modulus_squared, lanes::splat(escape_modulus_squared));   // d
+
+  const auto escapes = lanes::greater(distance, margin);
+  const auto stays = lanes::less(distance, lanes::negate(margin));
+  o.undecided = lanes::either(o.undecided, lanes::but_not(o.active, lanes::either(escapes, stays)));
+  o.active = lanes::both(o.active, stays);
+  o.count = lanes::select(o.active, n, o.count);
+
+  const vec cross = lanes::mul(o.re, o.im);
+  o.re = lanes::sub(re_squared, im_squared);
+  o.im = lanes::add(lanes::add(cross, cross), lanes::splat(1.0));
+  o.bound = lanes::fma(lanes::splat(growth_factor), growth,
+                       lanes::fma(lanes::splat(step_factor), s, lanes::splat(step_floor)));
+  return lanes::any(o.active);
+}
+
+// Runs `lanes::interleaved` vectors side by side, so that one step's latency
+// is hidden behind the others' work.
+template <class lanes>
+void escape_counts(const double* start_re, std::size_t points, double im, long long last_step,
+                   float* counts, unsigned char* undecided) {
+  constexpr std::size_t group = lanes::width * lanes::interleaved;
+  const typename lanes::vec start_im = lanes::splat(im);
+  for (std::size_t first = 0; first + group <= points; first += group) {
+    orbits<lanes> o[lanes::interleaved];
+    for (std::size_t k = 0; k < lanes::interleaved; ++k) {
+      o[k] = start_orbits<lanes>(start_re + first + k * lanes::width, start_im);
+    }
+    bool going_on = true;
+    for (long long n = -2; n <= last_step && going_on; ++n) {
+      const typename lanes::vec step = lanes::splat(static_cast<double>(n));
+      going_on = false;
+      for (std::size_t k = 0; k < lanes::interleaved; ++k) {
+        going_on = advance_orbits<lanes>(o[k], step) || going_on;
+      }
+    }
+    for (std::size_t k = 0; k < lanes::interleaved; ++k) {
+      const std::size_t at = first + k * lanes::width;
+      lanes::store_counts(counts + at, o[k].count);
+      lanes::store_flags(undecided + at, o[k].undecided);
+    }
+  }
+}
+
+}  // namespace mapplot::certified
