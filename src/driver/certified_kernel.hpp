@@ -24,77 +24,84 @@ Why a count from this loop equals the extended-precision count
 The extended loop (escape_counts.cpp) starts from z = x + iy, x = p R / 60 + cx
 in extended precision, y = Y(q), and for n = -2, -1, ..., last: stops if
 T = fl(fl(x^2) + fl(y^2)) >= 65536, else sets the count to n and replaces z by
-(fl(fl(x^2) - fl(y^2)), fl(fl(2x * y) + 1)). fl is rounding to nearest with the
-unit roundoff v = 2^-64; 2x is exact. The loop below does the same with doubles
-w = a + ib (unit roundoff u = 2^-53): a = fl(x) rounded once, b = y exactly
-(a float), S = fl(fl(a^2) + fl(b^2)), and the same two updates. It carries a
-bound B with the invariant
+(fl(fl(x^2) - fl(y^2)), fl(fl(2x * y) + 1)). fl rounds to nearest with the unit
+roundoff v = 2^-64; 2x is exact. The loop below does the same in doubles, unit
+roundoff u = 2^-53: w = a + ib with a = fl(x) rounded once and b = y exactly
+(a float), S = fl(fl(a^2) + fl(b^2)), and the same two updates, where
+fl(2ab) = 2 fl(ab) exactly. It carries a bound B with the invariant
 
-  (I)   (1 + e) |w - z| <= B,      e = 2^-40 (slack for rounding the bound),
+  (I)   (1 + e) |w - z| <= B,      e = 2^-40 (slack that pays for rounding B),
 
 and decides a test only where the bound proves that T lies on the same side of
 65536 as S. If both loops take the same decision at every test, they stop at
-the same n with the same count; a point with any undecided test goes back to
-the extended loop, which computes it from its start exactly as it always did.
+the same n with the same count, or both run to the last step. A point with an
+undecided test goes back to the extended loop, which computes it from its
+start exactly as it always did.
 
-Floors. s = max(S, 2^-900) and B >= 2^-81 (the start bound has the floor 2^-80,
-later bounds are at least c_0 > 2^-54). Every number below is then a normal
-double at least 2^-1000, so every rounded operation on these non-negative
-numbers has relative error at most u: fl(t) >= (1 - u) t. Overflow gives +inf,
-and an infinite margin decides nothing, so the point goes back. Starts are at
-most 2^64 in modulus, so S is finite; a continued orbit has S < 65536.
+Floors. s = max(S, 2^-900), and B > 2^-81: the start bound has the floor
+2^-80, every later bound is at least c_0 (1 - u)^2 > 2^-54. So every operand
+and result in the bound's arithmetic below is a normal double of at least
+2^-1000, and each rounding of these non-negative numbers loses at most a
+factor 1 - u: fl(t) >= (1 - u) t. Overflow gives +inf, and an infinite margin
+decides nothing, so the point goes back. Starts are at most 2^64 in modulus
+(larger ones never come here), so S is finite; an orbit that goes on has
+S < 65536 and stays far from overflow.
 
-The size of w. fl(a^2) >= a^2 (1 - u) - 2^-1075 (an underflowing square loses
-less than half the smallest subnormal), so |w|^2 <= s (1 + 2^-50), even where S
-underflows (s is then 2^-900). W is the instruction set's upper bound of
-sqrt(s) within a factor 1 + 2^-12 (see `magnitude_bound` there), so
-|w| <= W (1 + 2^-12)(1 + 2^-51) and c_w W >= 2 |w| with c_w = 2 (1 + 2^-11).
+The size of w. fl(a^2) >= (1 - u) a^2 - 2^-1075 (an underflowing square loses
+at most half the smallest subnormal), so |w|^2 <= (1 + 2^-50) s, also where S
+underflows (s is then 2^-900). W is the instruction set's bound with
+sqrt(s) <= (1 + 2^-12) W (see each `magnitude_bound`), so
+2|w| <= 2 (1 + 2^-12)(1 + 2^-51) W <= c_w W with c_w = 2 (1 + 2^-11).
 
-Let Q = |w - z| (|w| + |z|), the growth of the difference through squaring:
-w^2 - z^2 = (w - z)(w + z). By (I), Q <= B (2|w| + B) / (1 + e). The loop
-computes P = fl(B fl(c_w W + B)) (one fused operation, one product), so
+Squaring. w^2 - z^2 = (w - z)(w + z), so the difference grows by at most
+Q = |w - z| (|w| + |z|) <= |w - z| (2|w| + |w - z|) <= B (2|w| + B) / (1 + e)
+by (I). The loop computes P = fl(B fl(c_w W + B)) (a fused multiply-add and a
+product), so
 
   (P)   P >= (1 - u)^2 B (2|w| + B) >= (1 - u)^2 (1 + e) Q.
 
-The test. |S - |w|^2| <= (2u + u^2)|w|^2 + 2^-1073 (two squares and a sum,
-plus underflow), ||w|^2 - |z|^2| <= Q, |T - |z|^2| <= (2v + v^2)|z|^2 and
-|z|^2 <= |w|^2 + Q. Altogether
+The test. |S - |w|^2| <= (2u + u^2)|w|^2 + 2^-1073 (two squares and a sum, the
+last term for underflow), ||w|^2 - |z|^2| <= Q, |T - |z|^2| <= (2v + v^2)|z|^2
+(extended underflow is far smaller still) and |z|^2 <= |w|^2 + Q, so
 
   |S - T| <= (2u + u^2 + 2v + v^2)|w|^2 + (1 + 2v + v^2) Q + 2^-1072.
 
-The margin is M = fl(c_s s + P) with c_s = 2^-52 (1 + 2^-8). From (P) and
-|w|^2 <= s (1 + 2^-50): M >= (1 + u)|S - T|, because (1 - u)^3 (1 + e) exceeds
-(1 + u)(1 + 2v + v^2), (1 - u) c_s exceeds (1 + u)(1 + 2^-50)(2u + u^2 + 2v + v^2)
-by more than 2^-61 and 2^-61 s >= 2^-961 dwarfs 2^-1071. The loop computes
-d = fl(S - 65536), and |d| <= (1 + u)|S - 65536|. So
+The margin M = fl(c_s s + P), c_s = 2^-52 (1 + 2^-8), is at least
+(1 - u) c_s s + (1 - u)^3 (1 + e) Q. The second term exceeds (1 + u)(1 + 2v + v^2) Q;
+the first exceeds (1 + u)((2u + u^2 + 2v + v^2)(1 + 2^-50) s + 2^-1072), by
+2^-61 s >= 2^-961 at least. So M >= (1 + u)|S - T|. The loop compares
+d = fl(S - 65536) with M, and d has the sign of S - 65536 and
+|d| <= (1 + u)|S - 65536|. Hence
 
-  d >  M   implies  S - 65536 > |S - T|, that is T > 65536: both stop;
-  d < -M   implies  65536 - S > |S - T|, that is T < 65536: both go on.
+  d >  M   gives  S - 65536 > |S - T|, so T > 65536: both loops stop;
+  d < -M   gives  65536 - S > |S - T|, so T < 65536: both go on.
 
 Anything else, NaN and infinity included, leaves the point undecided.
 
-The step. With the rounding errors r_w = w' - (w^2 + i) and r_z likewise,
-w' - z' = (w - z)(w + z) + r_w - r_z. The real part fl(fl(a^2) - fl(b^2)) errs
-by at most u a^2 + u b^2 + u (1 + u)|w|^2 = (2u + u^2)|w|^2; the imaginary part
-fl(2 fl(ab) + 1) by at most u 2|ab| + u ((1 + u) 2|ab| + 1) <= (2u + u^2)|w|^2 + u;
-products that underflow add 3 * 2^-1075. So |r_w| <= (4u + 2u^2)|w|^2 + u + 2^-1072,
-and in extended precision |r_z| <= (4v + 2v^2)|z|^2 + v with |z|^2 <= |w|^2 + Q:
+The step. With the rounding errors r_w = w' - (w^2 + i) and r_z = z' - (z^2 + i),
+w' - z' = (w - z)(w + z) + r_w - r_z. The new real part fl(fl(a^2) - fl(b^2))
+errs by at most u a^2 + u b^2 + u (1 + u)|w|^2 = (2u + u^2)|w|^2, the
+imaginary part fl(2 fl(ab) + 1) by at most 2u|ab| + u ((1 + u) 2|ab| + 1)
+<= (2u + u^2)|w|^2 + u; products that underflow add at most 3 * 2^-1075. So
+|r_w| <= (4u + 2u^2)|w|^2 + u + 2^-1072, likewise |r_z| <= (4v + 2v^2)|z|^2 + v,
+and with |z|^2 <= |w|^2 + Q
 
   |w' - z'| <= (1 + 4v + 2v^2) Q + (4u + 2u^2 + 4v + 2v^2)|w|^2 + u + v + 2^-1072.
 
-The next bound is B' = fl(c_p P + fl(c_r s + c_0)) with c_p = 1 + 2^-40,
-c_r = 2^-51 (1 + 2^-8), c_0 = 2^-53 (1 + 2^-7). With (P), each of its three
-terms, reduced by the rounding factor (1 - u)^2, is at least (1 + e) times the
-matching term above: (1 - u)^4 (1 + 2^-40)(1 + e) >= (1 + e)(1 + 4v + 2v^2),
-and the factors 1 + 2^-8 and 1 + 2^-7 exceed (1 + e)(1 + 2^-50) / (1 - u)^2
-times the small terms they cover. So B' satisfies (I) for the next step.
+The next bound B' = fl(c_p P + fl(c_r s + c_0)), with c_p = 1 + 2^-40,
+c_r = 2^-51 (1 + 2^-8) and c_0 = 2^-53 (1 + 2^-7), is at least
+(1 - u) c_p P + (1 - u)^2 (c_r s + c_0). By (P) its first part is at least
+(1 - u)^3 (1 + 2^-40)(1 + e) Q >= (1 + e)(1 + 4v + 2v^2) Q. Its second part
+covers (1 + e) times the rest, since 4u + 2u^2 + 4v + 2v^2 <= 2^-51 + 2^-62 + 2^-104,
+(1 - u)^2 c_r >= (1 + e)(1 + 2^-50)(2^-51 + 2^-62 + 2^-104) and
+(1 - u)^2 c_0 >= (1 + e)(2^-53 + 2^-64 + 2^-1072). So (I) holds again.
 
-The start. |a - x| <= u |a| where a is normal and <= 2^-1075 where it is not,
-so B_0 = fl(c_a |a| + 2^-80) with c_a = 2^-53 (1 + 2^-30) satisfies (I).
+The start. |a - x| <= u|a| where a is normal, <= 2^-1075 where it is not, so
+B_0 = fl(c_a |a| + 2^-80) with c_a = 2^-53 (1 + 2^-30) satisfies (I).
 
-By induction (I) holds at every test both loops reach together, so every
-decided test is decided as the extended loop decides it, and every count
-this loop reports is the extended-precision count.
+By induction (I) holds at every test that both loops reach, every test this
+loop decides is decided as the extended loop decides it, and every count it
+reports is the extended-precision count.
 */
 
 inline constexpr double bound_scale = MAPPLOT_ESCAPE_BOUND_SCALE;

@@ -61,14 +61,14 @@ TEST(EscapeCounts, EveryPathGivesThePlainCountsInAllFrames) {
 }
 
 TEST(EscapeCounts, EveryPathGivesThePlainCountsNearTheSet) {
-  check_paths(testing::windows_near_the_set(11, 40), "40 windows near the set");
+  check_paths(testing::windows_near_the_set(11, 120), "120 windows near the set");
 }
 
 // Here the double path must hand points back, and what comes back must be the
 // extended count.
 TEST(EscapeCounts, StartsOnTheEscapeThresholdGoBackToTheExtendedLoop) {
-  const std::vector<named_window> windows = testing::windows_on_the_threshold(24);
-  ASSERT_EQ(windows.size(), 24u);
+  const std::vector<named_window> windows = testing::windows_on_the_threshold(40);
+  ASSERT_EQ(windows.size(), 40u);
   for (const named_window& window : windows) {
     for (escape_path path : {escape_path::avx2, escape_path::avx512}) {
       if (!escape_path_supported(path)) continue;
@@ -76,7 +76,7 @@ TEST(EscapeCounts, StartsOnTheEscapeThresholdGoBackToTheExtendedLoop) {
           << window.name << " through " << path_name(path);
     }
   }
-  const std::vector<std::size_t> recomputed = check_paths(windows, "24 windows on the threshold");
+  const std::vector<std::size_t> recomputed = check_paths(windows, "40 windows on the threshold");
   EXPECT_EQ(recomputed[0], 0u);  // the extended path computes everything itself
 }
 
