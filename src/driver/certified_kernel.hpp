@@ -28,9 +28,9 @@ T = fl(fl(x^2) + fl(y^2)) >= 65536, else sets the count to n and replaces z by
 roundoff v = 2^-64; 2x is exact. The loop below does the same in doubles, unit
 roundoff u = 2^-53: w = a + ib with a = fl(x) rounded once and b = y exactly
 (a float), S = fl(fl(a^2) + fl(b^2)), and the same two updates, where
-fl(2ab) = 2 fl(ab) exactly. It carries a bound B with the invariant
+fl(2ab) = 2 fl(ab) exactly. It carries half a bound, h, with the invariant
 
-  (I)   (1 + e) |w - z| <= B,      e = 2^-40 (slack that pays for rounding B),
+  (I)   |w - z| <= 2h,
 
 and decides a test only where the bound proves that T lies on the same side of
 65536 as S. If both loops take the same decision at every test, they stop at
@@ -38,45 +38,26 @@ the same n with the same count, or both run to the last step. A point with an
 undecided test goes back to the extended loop, which computes it from its
 start exactly as it always did.
 
-Floors. s = max(S, 2^-900), and B > 2^-81: the start bound has the floor
-2^-80, every later bound is at least c_0 (1 - u)^2 > 2^-54. So every operand
-and result in the bound's arithmetic below is a normal double of at least
-2^-1000, and each rounding of these non-negative numbers loses at most a
-factor 1 - u: fl(t) >= (1 - u) t. Overflow gives +inf, and an infinite margin
-decides nothing, so the point goes back. Starts are at most 2^64 in modulus
-(larger ones never come here), so S is finite; an orbit that goes on has
-S < 65536 and stays far from overflow.
+Floors. s = max(S, 2^-900), and h > 2^-82: the start has the floor 2^-81 and
+every later h is at least c_1 (1 - u)^2 > 2^-55. So every operand and result in
+the bound's arithmetic is a normal double of at least 2^-1000, and each
+rounding of these non-negative numbers loses at most a factor 1 - u:
+fl(t) >= (1 - u) t. Overflow gives +inf, and an infinite margin decides
+nothing, so the point goes back. Starts are at most 2^64 in modulus (larger
+ones never come here), so S is finite; an orbit that goes on has S < 65536 and
+stays far from overflow.
 
 The size of w. fl(a^2) >= (1 - u) a^2 - 2^-1075 (an underflowing square loses
 at most half the smallest subnormal), so |w|^2 <= (1 + 2^-50) s, also where S
-underflows (s is then 2^-900). W is the instruction set's bound with
-sqrt(s) <= (1 + 2^-12) W (see each `magnitude_bound`), so
-2|w| <= 2 (1 + 2^-12)(1 + 2^-51) W <= c_w W with c_w = 2 (1 + 2^-11).
+underflows (s is then 2^-900). Each instruction set computes t with
+sqrt(s) + h <= (1 + 2^-12) t (see each `magnitude_plus`), so
+|w| + h <= (1 + 2^-51)(1 + 2^-12) t.
 
 Squaring. w^2 - z^2 = (w - z)(w + z), so the difference grows by at most
-Q = |w - z| (|w| + |z|) <= |w - z| (2|w| + |w - z|) <= B (2|w| + B) / (1 + e)
-by (I). The loop computes P = fl(B fl(c_w W + B)) (a fused multiply-add and a
-product), so
+Q = |w - z| (|w| + |z|) <= |w - z| (2|w| + |w - z|) <= 4h (|w| + h) by (I).
+The loop computes g = fl(h t), at least (1 - u) h t, so
 
-  (P)   P >= (1 - u)^2 B (2|w| + B) >= (1 - u)^2 (1 + e) Q.
-
-The test. |S - |w|^2| <= (2u + u^2)|w|^2 + 2^-1073 (two squares and a sum, the
-last term for underflow), ||w|^2 - |z|^2| <= Q, |T - |z|^2| <= (2v + v^2)|z|^2
-(extended underflow is far smaller still) and |z|^2 <= |w|^2 + Q, so
-
-  |S - T| <= (2u + u^2 + 2v + v^2)|w|^2 + (1 + 2v + v^2) Q + 2^-1072.
-
-The margin M = fl(c_s s + P), c_s = 2^-52 (1 + 2^-8), is at least
-(1 - u) c_s s + (1 - u)^3 (1 + e) Q. The second term exceeds (1 + u)(1 + 2v + v^2) Q;
-the first exceeds (1 + u)((2u + u^2 + 2v + v^2)(1 + 2^-50) s + 2^-1072), by
-2^-61 s >= 2^-961 at least. So M >= (1 + u)|S - T|. The loop compares
-d = fl(S - 65536) with M, and d has the sign of S - 65536 and
-|d| <= (1 + u)|S - 65536|. Hence
-
-  d >  M   gives  S - 65536 > |S - T|, so T > 65536: both loops stop;
-  d < -M   gives  65536 - S > |S - T|, so T < 65536: both go on.
-
-Anything else, NaN and infinity included, leaves the point undecided.
+  (G)   Q <= 4 (1 + 2^-51)(1 + 2^-12) / (1 - u) g <= 4 (1 + 2^-11) g.
 
 The step. With the rounding errors r_w = w' - (w^2 + i) and r_z = z' - (z^2 + i),
 w' - z' = (w - z)(w + z) + r_w - r_z. The new real part fl(fl(a^2) - fl(b^2))
@@ -84,20 +65,39 @@ errs by at most u a^2 + u b^2 + u (1 + u)|w|^2 = (2u + u^2)|w|^2, the
 imaginary part fl(2 fl(ab) + 1) by at most 2u|ab| + u ((1 + u) 2|ab| + 1)
 <= (2u + u^2)|w|^2 + u; products that underflow add at most 3 * 2^-1075. So
 |r_w| <= (4u + 2u^2)|w|^2 + u + 2^-1072, likewise |r_z| <= (4v + 2v^2)|z|^2 + v,
-and with |z|^2 <= |w|^2 + Q
+and with |z|^2 <= |w|^2 + Q (from ||z|^2 - |w|^2| <= Q)
 
-  |w' - z'| <= (1 + 4v + 2v^2) Q + (4u + 2u^2 + 4v + 2v^2)|w|^2 + u + v + 2^-1072.
+  (S)   |w' - z'| <= (1 + 4v + 2v^2) Q + (4u + 2u^2 + 4v + 2v^2)|w|^2 + u + v + 2^-1072.
 
-The next bound B' = fl(c_p P + fl(c_r s + c_0)), with c_p = 1 + 2^-40,
-c_r = 2^-51 (1 + 2^-8) and c_0 = 2^-53 (1 + 2^-7), is at least
-(1 - u) c_p P + (1 - u)^2 (c_r s + c_0). By (P) its first part is at least
-(1 - u)^3 (1 + 2^-40)(1 + e) Q >= (1 + e)(1 + 4v + 2v^2) Q. Its second part
-covers (1 + e) times the rest, since 4u + 2u^2 + 4v + 2v^2 <= 2^-51 + 2^-62 + 2^-104,
-(1 - u)^2 c_r >= (1 + e)(1 + 2^-50)(2^-51 + 2^-62 + 2^-104) and
-(1 - u)^2 c_0 >= (1 + e)(2^-53 + 2^-64 + 2^-1072). So (I) holds again.
+The next half bound is h' = fl(c_g g + fl(c_q s + c_1)) with c_g = 2 (1 + 2^-10),
+c_q = 2^-52 (1 + 2^-8) and c_1 = 2^-54 (1 + 2^-7). Then
+
+  2h' >= 2 (1 - u) c_g g + 2 (1 - u)^2 (c_q s + c_1),
+
+where by (G) 2 (1 - u) c_g g >= (1 - u)(1 + 2^-10) / (1 + 2^-11) Q >= (1 + 2^-12) Q,
+2 (1 - u)^2 c_q s >= 2^-51 (1 + 2^-9) s >= (1 + 2^-50)(2^-51 + 2^-62 + 2^-104) s,
+which covers the |w|^2 term, and 2 (1 - u)^2 c_1 >= 2^-53 + 2^-64 + 2^-1072.
+So 2h' bounds (S), and (I) holds at the next step.
+
+The test. |S - |w|^2| <= (2u + u^2)|w|^2 + 2^-1073 (two squares and a sum, the
+last term for underflow), ||w|^2 - |z|^2| <= Q and |T - |z|^2| <= (2v + v^2)|z|^2
+(extended underflow is far smaller still), so
+
+  |S - T| <= (2u + u^2 + 2v + v^2)(1 + 2^-50) s + (1 + 2v + v^2) Q + 2^-1072.
+
+The loop takes M = 2h' as the margin (an exact doubling). Term by term, as
+above, M is at least (1 + u) times this: (1 + 2^-12) Q against
+(1 + u)(1 + 2v + v^2) Q, 2^-51 s against about 2^-52 s, 2^-53 against 2^-1072.
+The loop compares d = fl(S - 65536) with M; d has the sign of S - 65536 and
+|d| <= (1 + u)|S - 65536|. Hence
+
+  d >  M   gives  S - 65536 > |S - T|, so T > 65536: both loops stop;
+  d < -M   gives  65536 - S > |S - T|, so T < 65536: both go on.
+
+Anything else, NaN and infinity included, leaves the point undecided.
 
 The start. |a - x| <= u|a| where a is normal, <= 2^-1075 where it is not, so
-B_0 = fl(c_a |a| + 2^-80) with c_a = 2^-53 (1 + 2^-30) satisfies (I).
+h_0 = fl(c_a |a| + 2^-81) with c_a = 2^-54 (1 + 2^-30) satisfies (I).
 
 By induction (I) holds at every test that both loops reach, every test this
 loop decides is decided as the extended loop decides it, and every count it
@@ -107,18 +107,16 @@ reports is the extended-precision count.
 inline constexpr double bound_scale = MAPPLOT_ESCAPE_BOUND_SCALE;
 inline constexpr double escape_modulus_squared = 65536.0;
 inline constexpr double modulus_floor = 0x1p-900;
-inline constexpr double start_factor = 0x1p-53 * (1 + 0x1p-30) * bound_scale;  // c_a
-inline constexpr double start_floor = 0x1p-80;
-inline constexpr double magnitude_factor = 2 * (1 + 0x1p-11);                // c_w
-inline constexpr double test_factor = 0x1p-52 * (1 + 0x1p-8) * bound_scale;  // c_s
-inline constexpr double growth_factor = 1 + 0x1p-40;                         // c_p
-inline constexpr double step_factor = 0x1p-51 * (1 + 0x1p-8) * bound_scale;  // c_r
-inline constexpr double step_floor = 0x1p-53 * (1 + 0x1p-7) * bound_scale;   // c_0
+inline constexpr double start_factor = 0x1p-54 * (1 + 0x1p-30) * bound_scale;  // c_a
+inline constexpr double start_floor = 0x1p-81;
+inline constexpr double growth_factor = 2 * (1 + 0x1p-10);                   // c_g
+inline constexpr double step_factor = 0x1p-52 * (1 + 0x1p-8) * bound_scale;  // c_q
+inline constexpr double step_floor = 0x1p-54 * (1 + 0x1p-7) * bound_scale;   // c_1
 
 // One vector of orbits.
 template <class lanes>
 struct orbits {
-  typename lanes::vec re, im, bound, count;
+  typename lanes::vec re, im, half_bound, count;
   typename lanes::mask active, undecided;
 };
 
@@ -127,7 +125,8 @@ orbits<lanes> start_orbits(const double* start_re, typename lanes::vec im) {
   orbits<lanes> o;
   o.re = lanes::load(start_re);
   o.im = im;
-  o.bound = lanes::fma(lanes::splat(start_factor), lanes::abs(o.re), lanes::splat(start_floor));
+  o.half_bound =
+      lanes::fma(lanes::splat(start_factor), lanes::abs(o.re), lanes::splat(start_floor));
   o.count = lanes::splat(0.0);
   o.active = lanes::all();
   o.undecided = lanes::none();
@@ -143,11 +142,12 @@ bool advance_orbits(orbits<lanes>& o, typename lanes::vec n) {
   const vec im_squared = lanes::mul(o.im, o.im);
   const vec modulus_squared = lanes::add(re_squared, im_squared);  // S
   const vec s = lanes::max(modulus_squared, lanes::splat(modulus_floor));
-  const vec magnitude = lanes::magnitude_bound(s);  // W
-  const vec growth =
-      lanes::mul(o.bound, lanes::fma(lanes::splat(magnitude_factor), magnitude, o.bound));  // P
-  const vec margin = lanes::fma(lanes::splat(test_factor), s, growth);                      // M
-  const vec distance = lanes::sub(modulus_squared, lanes::splat(escape_modulus_squared));   // d
+  const vec growth = lanes::mul(o.half_bound, lanes::magnitude_plus(s, o.half_bound));  // g
+  const vec next_half_bound =
+      lanes::fma(lanes::splat(growth_factor), growth,
+                 lanes::fma(lanes::splat(step_factor), s, lanes::splat(step_floor)));      // h'
+  const vec margin = lanes::add(next_half_bound, next_half_bound);                         // M
+  const vec distance = lanes::sub(modulus_squared, lanes::splat(escape_modulus_squared));  // d
 
   const auto escapes = lanes::greater(distance, margin);
   const auto stays = lanes::less(distance, lanes::negate(margin));
@@ -158,8 +158,7 @@ bool advance_orbits(orbits<lanes>& o, typename lanes::vec n) {
   const vec cross = lanes::mul(o.re, o.im);
   o.re = lanes::sub(re_squared, im_squared);
   o.im = lanes::add(lanes::add(cross, cross), lanes::splat(1.0));
-  o.bound = lanes::fma(lanes::splat(growth_factor), growth,
-                       lanes::fma(lanes::splat(step_factor), s, lanes::splat(step_floor)));
+  o.half_bound = next_half_bound;
   return lanes::any(o.active);
 }
 

@@ -26,9 +26,9 @@ struct avx2_lanes {
   static vec abs(vec a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
   static vec negate(vec a) { return _mm256_sub_pd(_mm256_setzero_pd(), a); }
 
-  // An upper bound of sqrt(s) within a factor 1 + 2^-12: the square root is
-  // correctly rounded, so it is within a factor 1 + 2^-53.
-  static vec magnitude_bound(vec s) { return _mm256_sqrt_pd(s); }
+  // t with sqrt(s) + h <= (1 + 2^-12) t, for s > 0 and h >= 0: the square
+  // root and the sum are correctly rounded, so (1 + 2^-52) t would do.
+  static vec magnitude_plus(vec s, vec h) { return _mm256_add_pd(_mm256_sqrt_pd(s), h); }
 
   static mask greater(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
   static mask less(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }

@@ -29,10 +29,11 @@ struct avx512_lanes {
   static vec abs(vec a) { return _mm512_abs_pd(a); }
   static vec negate(vec a) { return _mm512_sub_pd(_mm512_setzero_pd(), a); }
 
-  // An upper bound of sqrt(s) within a factor 1 + 2^-12, for normal s > 0:
-  // the reciprocal square root estimate errs by less than 2^-14 (relative, as
-  // the instruction set documents it), and the product adds one rounding.
-  static vec magnitude_bound(vec s) { return _mm512_mul_pd(s, _mm512_rsqrt14_pd(s)); }
+  // t with sqrt(s) + h <= (1 + 2^-12) t, for normal s > 0 and h >= 0: the
+  // reciprocal square root estimate r errs by less than 2^-14 (relative, as
+  // the instruction set documents it), so s r >= (1 - 2^-14) sqrt(s), and the
+  // fused s r + h adds one rounding.
+  static vec magnitude_plus(vec s, vec h) { return _mm512_fmadd_pd(s, _mm512_rsqrt14_pd(s), h); }
 
   static mask greater(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
   static mask less(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }

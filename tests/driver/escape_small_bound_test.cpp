@@ -13,7 +13,7 @@ namespace {
 
 TEST(EscapeSmallBound, TheIdentityCheckCatchesABoundCutToASixteenth) {
   static_assert(MAPPLOT_ESCAPE_BOUND_SCALE < 1, "this test needs the cut bound");
-  const std::vector<testing::named_window> windows = testing::windows_on_the_threshold(24);
+  const std::vector<testing::named_window> windows = testing::windows_on_the_threshold(40);
   for (escape_path path : {escape_path::avx2, escape_path::avx512}) {
     if (!escape_path_supported(path)) continue;
     std::size_t differing = 0;
