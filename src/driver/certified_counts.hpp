@@ -7,7 +7,10 @@
 // escape_path_supported says the processor has it.
 namespace mapplot::certified {
 
-// For each of `points` starts (start_re[i], im), a multiple of 16, writes the
+// Every instruction set works on groups of points that divide this.
+inline constexpr std::size_t points_multiple = 16;
+
+// For each of `points` starts (start_re[i], im), a multiple of points_multiple, writes the
 // escape-time count to counts[i] and sets undecided[i] to 1 where the count
 // could not be proven equal to the extended-precision one (counts[i] is then
 // meaningless), to 0 elsewhere. Every |start_re[i]| and |im| must be at most

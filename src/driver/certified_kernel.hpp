@@ -9,6 +9,8 @@
 
 #include <cstddef>
 
+#include "driver/certified_counts.hpp"
+
 // A test-only build sets this below 1 to show that the tests notice a bound
 // that is too small.
 #ifndef MAPPLOT_ESCAPE_BOUND_SCALE
@@ -168,6 +170,7 @@ template <class lanes>
 void escape_counts(const double* start_re, std::size_t points, double im, long long last_step,
                    float* counts, unsigned char* undecided) {
   constexpr std::size_t group = lanes::width * lanes::interleaved;
+  static_assert(points_multiple % group == 0, "a group must not straddle the end");
   const typename lanes::vec start_im = lanes::splat(im);
   for (std::size_t first = 0; first + group <= points; first += group) {
     orbits<lanes> o[lanes::interleaved];

@@ -7,6 +7,9 @@
 namespace mapplot {
 namespace {
 
+static_assert(escape_lanes_per_row >= julia_grid_side &&
+              escape_lanes_per_row % certified::points_multiple == 0);
+
 constexpr int half_side = (julia_grid_side - 1) / 2;  // indices run -60 .. 60
 constexpr long double escape_modulus_squared = 256.0L * 256.0L;
 // The double path needs |z|^2 finite; larger starts escape at once anyway.

@@ -27,7 +27,7 @@ struct avx2_lanes {
   static vec negate(vec a) { return _mm256_sub_pd(_mm256_setzero_pd(), a); }
 
   // t with sqrt(s) + h <= (1 + 2^-12) t, for s > 0 and h >= 0: the square
-  // root and the sum are correctly rounded, so (1 + 2^-52) t would do.
+  // root and the sum are correctly rounded, so (1 + 2^-51) t would do.
   static vec magnitude_plus(vec s, vec h) { return _mm256_add_pd(_mm256_sqrt_pd(s), h); }
 
   static mask greater(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
