@@ -37,30 +37,41 @@ bool fits_double_path(long double x) {
   return std::fabs(x) <= largest_double_start;
 }
 
-escape_path detect_fastest_path() {
-  if (escape_path_supported(escape_path::avx512)) return escape_path::avx512;
-  if (escape_path_supported(escape_path::avx2)) return escape_path::avx2;
-  return escape_path::extended;
+// What the processor offers, asked once; the answer includes whether the
+// operating system saves the wider registers.
+struct instruction_sets {
+  bool avx2, avx512;
+};
+
+const instruction_sets& processor() {
+  static const instruction_sets sets = [] {
+    __builtin_cpu_init();
+    return instruction_sets{
+        .avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"),
+        .avx512 = __builtin_cpu_supports("avx512f") != 0,
+    };
+  }();
+  return sets;
 }
 
 }  // namespace
 
 bool escape_path_supported(escape_path path) {
-  __builtin_cpu_init();
   switch (path) {
     case escape_path::extended:
       return true;
     case escape_path::avx2:
-      return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+      return processor().avx2;
     case escape_path::avx512:
-      return __builtin_cpu_supports("avx512f");
+      return processor().avx512;
   }
   return false;
 }
 
 escape_path fastest_escape_path() {
-  static const escape_path path = detect_fastest_path();
-  return path;
+  if (processor().avx512) return escape_path::avx512;
+  if (processor().avx2) return escape_path::avx2;
+  return escape_path::extended;
 }
 
 julia_row_starts julia_starts(const julia_frame& frame) {

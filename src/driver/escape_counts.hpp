@@ -16,7 +16,7 @@ enum class escape_path { extended, avx2, avx512 };
 // Whether this processor (and its operating system) can run `path`.
 bool escape_path_supported(escape_path path);
 
-// The fastest supported path, chosen once per process.
+// The fastest supported path.
 escape_path fastest_escape_path();
 
 // The vector paths work on whole vectors: rows are padded to this many points.
