@@ -49,9 +49,13 @@ nothing, so the point goes back. Starts are at most 2^64 in modulus (larger
 ones never come here), so S is finite; an orbit that goes on has S < 65536 and
 stays far from overflow.
 
-The size of w. fl(a^2) >= (1 - u) a^2 - 2^-1075 (an underflowing square loses
-at most half the smallest subnormal), so |w|^2 <= (1 + 2^-50) s, also where S
-underflows (s is then 2^-900). Each instruction set computes t with
+Underflow. Where the orbit's arithmetic meets subnormal numbers, a square errs
+by less than 2^-1022 and a product by less than 2^-1022 * 2^64 < 2^-900 in
+absolute terms (no factor exceeds 2^64), also where the processor flushes
+subnormal numbers to zero. The bound's own arithmetic never meets them.
+
+The size of w. S >= (1 - u)^2 |w|^2 - 3 * 2^-1022, so |w|^2 <= (1 + 2^-50) s,
+also where S underflows (s is then 2^-900). Each instruction set computes t with
 sqrt(s) + h <= (1 + 2^-12) t (see each `magnitude_plus`), so
 |w| + h <= (1 + 2^-51)(1 + 2^-12) t.
 
@@ -65,11 +69,11 @@ The step. With the rounding errors r_w = w' - (w^2 + i) and r_z = z' - (z^2 + i)
 w' - z' = (w - z)(w + z) + r_w - r_z. The new real part fl(fl(a^2) - fl(b^2))
 errs by at most u a^2 + u b^2 + u (1 + u)|w|^2 = (2u + u^2)|w|^2, the
 imaginary part fl(2 fl(ab) + 1) by at most 2u|ab| + u ((1 + u) 2|ab| + 1)
-<= (2u + u^2)|w|^2 + u; products that underflow add at most 3 * 2^-1075. So
-|r_w| <= (4u + 2u^2)|w|^2 + u + 2^-1072, likewise |r_z| <= (4v + 2v^2)|z|^2 + v,
+<= (2u + u^2)|w|^2 + u; subnormal numbers add less than 2^-1022 + 2^-1022 + 2^-900.
+So |r_w| <= (4u + 2u^2)|w|^2 + u + 2^-899, likewise |r_z| <= (4v + 2v^2)|z|^2 + v,
 and with |z|^2 <= |w|^2 + Q (from ||z|^2 - |w|^2| <= Q)
 
-  (S)   |w' - z'| <= (1 + 4v + 2v^2) Q + (4u + 2u^2 + 4v + 2v^2)|w|^2 + u + v + 2^-1072.
+  (S)   |w' - z'| <= (1 + 4v + 2v^2) Q + (4u + 2u^2 + 4v + 2v^2)|w|^2 + u + v + 2^-899.
 
 The next half bound is h' = fl(c_g g + fl(c_q s + c_1)) with c_g = 2 (1 + 2^-10),
 c_q = 2^-52 (1 + 2^-8) and c_1 = 2^-54 (1 + 2^-7). Then
@@ -78,18 +82,18 @@ c_q = 2^-52 (1 + 2^-8) and c_1 = 2^-54 (1 + 2^-7). Then
 
 where by (G) 2 (1 - u) c_g g >= (1 - u)(1 + 2^-10) / (1 + 2^-11) Q >= (1 + 2^-12) Q,
 2 (1 - u)^2 c_q s >= 2^-51 (1 + 2^-9) s >= (1 + 2^-50)(2^-51 + 2^-62 + 2^-104) s,
-which covers the |w|^2 term, and 2 (1 - u)^2 c_1 >= 2^-53 + 2^-64 + 2^-1072.
+which covers the |w|^2 term, and 2 (1 - u)^2 c_1 >= 2^-53 + 2^-64 + 2^-899.
 So 2h' bounds (S), and (I) holds at the next step.
 
-The test. |S - |w|^2| <= (2u + u^2)|w|^2 + 2^-1073 (two squares and a sum, the
+The test. |S - |w|^2| <= (2u + u^2)|w|^2 + 2^-1020 (two squares and a sum, the
 last term for underflow), ||w|^2 - |z|^2| <= Q and |T - |z|^2| <= (2v + v^2)|z|^2
 (extended underflow is far smaller still), so
 
-  |S - T| <= (2u + u^2 + 2v + v^2)(1 + 2^-50) s + (1 + 2v + v^2) Q + 2^-1072.
+  |S - T| <= (2u + u^2 + 2v + v^2)(1 + 2^-50) s + (1 + 2v + v^2) Q + 2^-1019.
 
 The loop takes M = 2h' as the margin (an exact doubling). Term by term, as
 above, M is at least (1 + u) times this: (1 + 2^-12) Q against
-(1 + u)(1 + 2v + v^2) Q, 2^-51 s against about 2^-52 s, 2^-53 against 2^-1072.
+(1 + u)(1 + 2v + v^2) Q, 2^-51 s against about 2^-52 s, 2^-53 against 2^-1019.
 The loop compares d = fl(S - 65536) with M; d has the sign of S - 65536 and
 |d| <= (1 + u)|S - 65536|. Hence
 
@@ -98,7 +102,7 @@ The loop compares d = fl(S - 65536) with M; d has the sign of S - 65536 and
 
 Anything else, NaN and infinity included, leaves the point undecided.
 
-The start. |a - x| <= u|a| where a is normal, <= 2^-1075 where it is not, so
+The start. |a - x| <= u|a| where a is normal, < 2^-1022 where it is not, so
 h_0 = fl(c_a |a| + 2^-81) with c_a = 2^-54 (1 + 2^-30) satisfies (I).
 
 By induction (I) holds at every test that both loops reach, every test this

@@ -10,10 +10,10 @@
 namespace mapplot {
 namespace {
 
-using testing::counts_through;
-using testing::differing_cells;
-using testing::named_window;
-using testing::plain_counts;
+using test_windows::counts_through;
+using test_windows::differing_cells;
+using test_windows::named_window;
+using test_windows::plain_counts;
 
 constexpr escape_path all_paths[] = {escape_path::extended, escape_path::avx2, escape_path::avx512};
 
@@ -37,7 +37,7 @@ std::vector<std::size_t> check_paths(const std::vector<named_window>& windows, c
     const std::vector<float> expected = plain_counts(window.frame);
     for (std::size_t i = 0; i < std::size(all_paths); ++i) {
       if (!escape_path_supported(all_paths[i])) continue;
-      const testing::path_counts actual = counts_through(all_paths[i], window.frame);
+      const test_windows::path_counts actual = counts_through(all_paths[i], window.frame);
       EXPECT_EQ(differing_cells(actual.grid, expected), 0u)
           << window.name << " through " << path_name(all_paths[i]);
       recomputed[i] += actual.recomputed;
@@ -61,13 +61,13 @@ TEST(EscapeCounts, EveryPathGivesThePlainCountsInAllFrames) {
 }
 
 TEST(EscapeCounts, EveryPathGivesThePlainCountsNearTheSet) {
-  check_paths(testing::windows_near_the_set(11, 120), "120 windows near the set");
+  check_paths(test_windows::windows_near_the_set(11, 120), "120 windows near the set");
 }
 
 // Here the double path must hand points back, and what comes back must be the
 // extended count.
 TEST(EscapeCounts, StartsOnTheEscapeThresholdGoBackToTheExtendedLoop) {
-  const std::vector<named_window> windows = testing::windows_on_the_threshold(40);
+  const std::vector<named_window> windows = test_windows::windows_on_the_threshold(40);
   ASSERT_EQ(windows.size(), 40u);
   for (const named_window& window : windows) {
     for (escape_path path : {escape_path::avx2, escape_path::avx512}) {
@@ -81,7 +81,7 @@ TEST(EscapeCounts, StartsOnTheEscapeThresholdGoBackToTheExtendedLoop) {
 }
 
 TEST(EscapeCounts, StartsBeyondDoubleRangeGoBackToTheExtendedLoop) {
-  const std::vector<named_window> windows = testing::windows_outside_the_double_range();
+  const std::vector<named_window> windows = test_windows::windows_outside_the_double_range();
   check_paths(windows, "windows outside the double range");
   for (escape_path path : {escape_path::avx2, escape_path::avx512}) {
     if (!escape_path_supported(path)) continue;

@@ -13,13 +13,15 @@ namespace {
 
 TEST(EscapeSmallBound, TheIdentityCheckCatchesABoundCutToASixteenth) {
   static_assert(MAPPLOT_ESCAPE_BOUND_SCALE < 1, "this test needs the cut bound");
-  const std::vector<testing::named_window> windows = testing::windows_on_the_threshold(40);
+  const std::vector<test_windows::named_window> windows =
+      test_windows::windows_on_the_threshold(40);
   for (escape_path path : {escape_path::avx2, escape_path::avx512}) {
     if (!escape_path_supported(path)) continue;
     std::size_t differing = 0;
-    for (const testing::named_window& window : windows) {
-      differing += testing::differing_cells(testing::counts_through(path, window.frame).grid,
-                                            testing::plain_counts(window.frame));
+    for (const test_windows::named_window& window : windows) {
+      differing +=
+          test_windows::differing_cells(test_windows::counts_through(path, window.frame).grid,
+                                        test_windows::plain_counts(window.frame));
     }
     EXPECT_GT(differing, 0u) << "path " << static_cast<int>(path);
   }

@@ -7,7 +7,7 @@
 #include <random>
 #include <span>
 
-namespace mapplot::testing {
+namespace mapplot::test_windows {
 namespace {
 
 constexpr std::size_t side = julia_grid_side;
@@ -177,4 +177,4 @@ std::vector<named_window> windows_outside_the_double_range() {
   };
 }
 
-}  // namespace mapplot::testing
+}  // namespace mapplot::test_windows

@@ -7,7 +7,7 @@
 
 #include "driver/escape_counts.hpp"
 
-namespace mapplot::testing {
+namespace mapplot::test_windows {
 
 // A window to check, with a name for failure messages.
 struct named_window {
@@ -42,4 +42,4 @@ std::vector<named_window> windows_on_the_threshold(int count);
 // 2^64, a huge imaginary part, NaN and infinity.
 std::vector<named_window> windows_outside_the_double_range();
 
-}  // namespace mapplot::testing
+}  // namespace mapplot::test_windows
