@@ -93,15 +93,5 @@ TEST(EscapeCounts, StartsBeyondDoubleRangeGoBackToTheExtendedLoop) {
   }
 }
 
-TEST(EscapeCounts, TheFastestPathIsSupportedAndPreferred) {
-  EXPECT_TRUE(escape_path_supported(escape_path::extended));
-  const escape_path fastest = fastest_escape_path();
-  EXPECT_TRUE(escape_path_supported(fastest));
-  const escape_path best = escape_path_supported(escape_path::avx512) ? escape_path::avx512
-                           : escape_path_supported(escape_path::avx2) ? escape_path::avx2
-                                                                      : escape_path::extended;
-  EXPECT_EQ(fastest, best);
-}
-
 }  // namespace
 }  // namespace mapplot
