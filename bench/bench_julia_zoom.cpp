@@ -1,9 +1,9 @@
 // The zoom's cost beside its baseline, the plain one-thread computation of
-// the 335 grids alone: the 335 grids through each escape path on one thread
-// and through julia_grid on all cores, one frame's grid, the program's frame loop drawing
-// into a discarding window system and into real Qt canvases (off screen), and
-// the whole program run off screen as a user runs it (Qt start, 335 frames,
-// PNG saved). The loops report "x_plain_grids", their time as a multiple of
+// the 335 grids alone: the grids through each escape path on one thread and
+// through julia_grid on all cores, one frame's grid, the program's frame loop
+// drawing into a discarding window system and into real Qt canvases (off
+// screen), and the whole program run off screen as a user runs it (Qt start,
+// 335 frames, PNG saved). The loops report "x_plain_grids", their time as a multiple of
 // the baseline's, measured in the same run.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
