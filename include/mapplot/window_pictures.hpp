@@ -11,10 +11,10 @@ namespace mapplot {
 /// What a graphics window shows: a whole frame as the windowing layer
 /// presented it. Rows run top to bottom; each pixel is 0xffRRGGBB.
 struct window_picture {
-  int window_number = 0;
-  long long frame_number = 0;  ///< 1 for the window's first presented frame
-  int width = 0;
-  int height = 0;
+  int window_number = 0;              ///< the window's number (101 for the first own window)
+  long long frame_number = 0;         ///< 1 for the window's first presented frame
+  int width = 0;                      ///< pixels across
+  int height = 0;                     ///< pixels down
   std::vector<std::uint32_t> pixels;  ///< width * height values
 };
 
@@ -26,11 +26,11 @@ std::optional<window_picture> presented_picture(int window_number);
 /// One frame as it is presented, handed to the frame receivers. `pixels`
 /// (width * height values, as in window_picture) is valid only during the call.
 struct presented_frame {
-  int window_number = 0;
-  long long frame_number = 0;
-  int width = 0;
-  int height = 0;
-  std::span<const std::uint32_t> pixels;
+  int window_number = 0;                  ///< as in window_picture
+  long long frame_number = 0;             ///< as in window_picture
+  int width = 0;                          ///< pixels across
+  int height = 0;                         ///< pixels down
+  std::span<const std::uint32_t> pixels;  ///< width * height values, valid during the call
 };
 
 using frame_receiver = std::function<void(const presented_frame&)>;
