@@ -19,29 +19,11 @@
 #include <vector>
 
 #include "fuzz_input.hpp"
+#include "fuzz_scratch_folder.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void enter_scratch_folder() {
-  static bool entered = false;
-  if (entered) return;
-  // In memory where there is such a folder: fsync is then cheap.
-  char pattern[] = "/dev/shm/mapplot-fuzz-XXXXXX";
-  if (!fs::is_directory("/dev/shm"))
-    std::memcpy(pattern, "/tmp/mapplot-fuzz-XXXXXX", sizeof "/tmp/mapplot-fuzz-XXXXXX");
-  FUZZ_CHECK(::mkdtemp(pattern) != nullptr);
-  FUZZ_CHECK(::chdir(pattern) == 0);
-  static const std::string folder = pattern;
-  std::atexit([] {
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  });
-  fs::create_directory("sub");
-  fs::create_symlink("made_by_link.dat", "link.dat");
-  entered = true;
-}
 
 std::string read_file(const std::string& name) {
   std::ifstream file(name, std::ios::binary);
@@ -86,7 +68,10 @@ void check_file(const std::string& contents, std::size_t nx, std::size_t ny, std
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  enter_scratch_folder();
+  if (enter_scratch_folder()) {
+    fs::create_directory("sub");
+    fs::create_symlink("made_by_link.dat", "link.dat");
+  }
   fuzz_input input(data, size);
 
   static const std::string names[] = {"Map.dat",       "-",

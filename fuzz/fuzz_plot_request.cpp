@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "fuzz_input.hpp"
+#include "fuzz_scratch_folder.hpp"
 #include "psmap/device_type.hpp"
 #include "psmap/plot_completeness.hpp"
 #include "recorded_pgplot.hpp"
@@ -28,24 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using mapplot::recorded_pgplot::call;
-
-void enter_scratch_folder() {
-  static bool entered = false;
-  if (entered) return;
-  // In memory where there is such a folder: fsync is then cheap.
-  char pattern[] = "/dev/shm/mapplot-fuzz-XXXXXX";
-  if (!fs::is_directory("/dev/shm"))
-    std::memcpy(pattern, "/tmp/mapplot-fuzz-XXXXXX", sizeof "/tmp/mapplot-fuzz-XXXXXX");
-  FUZZ_CHECK(::mkdtemp(pattern) != nullptr);
-  FUZZ_CHECK(::chdir(pattern) == 0);
-  static const std::string folder = pattern;
-  std::atexit([] {
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  });
-  fs::create_symlink("made_by_link.ps", "link.ps");
-  entered = true;
-}
 
 std::string read_file(const std::string& name) {
   std::ifstream file(name, std::ios::binary);
@@ -83,7 +66,7 @@ void check_calls(std::size_t values) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  enter_scratch_folder();
+  if (enter_scratch_folder()) fs::create_symlink("made_by_link.ps", "link.ps");
   mapplot::recorded_pgplot::reset();
   fuzz_input input(data, size);
 
