@@ -80,9 +80,10 @@ std::string find_program(std::string_view name) {
   std::string_view folders = search_path != nullptr ? search_path : "/usr/local/bin:/usr/bin:/bin";
   while (true) {
     const auto colon = folders.find(':');
-    std::string folder(folders.substr(0, colon));
-    if (folder.empty()) folder = ".";  // an empty entry means the current folder
-    const std::string candidate = folder + "/" + std::string(name);
+    const std::string_view folder = folders.substr(0, colon);
+    // An empty entry means the current folder.
+    std::string candidate(folder.empty() ? std::string_view(".") : folder);
+    candidate.append("/").append(name);
     if (is_executable_file(candidate)) return candidate;
     if (colon == std::string_view::npos) return {};
     folders.remove_prefix(colon + 1);

@@ -61,9 +61,10 @@ std::filesystem::path video_recorder::make_temporary_file() const {
       destination_.has_parent_path() ? destination_.parent_path() : std::filesystem::path(".");
   int error = EEXIST;
   for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-    const std::filesystem::path candidate =
-        folder / ("." + destination_.filename().string() + "." + std::to_string(::getpid()) + "-" +
-                  std::to_string(counter.fetch_add(1)) + ".partial");
+    std::string name(".");
+    name.append(destination_.filename().string()).append(".").append(std::to_string(::getpid()));
+    name.append("-").append(std::to_string(counter.fetch_add(1))).append(".partial");
+    const std::filesystem::path candidate = folder / name;
     const int descriptor = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor >= 0) {
       ::close(descriptor);
