@@ -1,16 +1,36 @@
+// The zoom's cost beside its baseline, the plain one-thread computation of
+// the 335 grids alone: one frame's grid, the program's frame loop drawing
+// into a discarding window system and into real Qt canvases (off screen), and
+// the whole program run off screen as a user runs it (Qt start, 335 frames,
+// PNG saved). The loops report "x_plain_grids", their time as a multiple of
+// the baseline's, measured in the same run.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <mapplot/console.hpp>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "driver/play_julia_zoom.hpp"
 #include "platform/discarding_window_system.hpp"
+#include "platform/qt/qt_window_system.hpp"
+
+extern char** environ;
 
 namespace {
 
 using mapplot::julia_frame;
+using seconds = std::chrono::duration<double>;
 
 constexpr std::size_t side = mapplot::julia_grid_side;
 
@@ -40,6 +60,61 @@ void plain_grid(const julia_frame& f, std::span<float> X, std::span<float> Y, st
   }
 }
 
+void plain_grids_of_the_zoom() {
+  std::vector<float> A(side * side), X(side), Y(side);
+  for (int k = 1; k <= mapplot::julia_frame_count; ++k) {
+    plain_grid(mapplot::julia_window(k), X, Y, A);
+    benchmark::DoNotOptimize(A.data());
+  }
+}
+
+template <class Work>
+seconds timed(Work&& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::steady_clock::now() - start;
+}
+
+// The baseline's time, the median of five runs, taken once per run of this
+// program.
+seconds plain_grids_time() {
+  static const seconds measured = [] {
+    std::vector<seconds> runs;
+    for (int run = 0; run < 5; ++run) runs.push_back(timed(plain_grids_of_the_zoom));
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+  }();
+  return measured;
+}
+
+// Times each iteration itself and reports the mean as a multiple of the baseline.
+template <class Work>
+void measure_against_plain_grids(benchmark::State& state, Work&& work) {
+  const seconds baseline = plain_grids_time();
+  seconds total{};
+  for (auto _ : state) {
+    const seconds took = timed(work);
+    total += took;
+    state.SetIterationTime(took.count());
+  }
+  state.counters["x_plain_grids"] =
+      benchmark::Counter(total / baseline, benchmark::Counter::kAvgIterations);
+}
+
+void start_qt_off_screen() {
+  static int argc = 1;
+  static char name[] = "bench_julia_zoom";
+  static char* argv[] = {name, nullptr};
+  if (QApplication::instance() == nullptr) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(argc, argv);
+  }
+}
+
+void grids_alone(benchmark::State& state) {
+  measure_against_plain_grids(state, plain_grids_of_the_zoom);
+}
+
 using grid_function = mapplot::julia_grid_function;
 
 void one_frame(benchmark::State& state, grid_function grid) {
@@ -53,16 +128,70 @@ void one_frame(benchmark::State& state, grid_function grid) {
 }
 
 // The program's frame loop, drawn into a window system that discards everything.
-void whole_zoom(benchmark::State& state, grid_function grid) {
+void whole_zoom_discarded(benchmark::State& state, grid_function grid) {
   mapplot::discarding_window_system windows;
   mapplot::install_window_system(&windows);
-  for (auto _ : state) {
+  measure_against_plain_grids(state, [grid] {
     mapplot::console_capture console;
     mapplot::play_julia_zoom(grid);
-  }
+  });
   mapplot::install_window_system(nullptr);
 }
 
+// The program's frame loop drawn into the Qt canvases, off screen: every frame
+// composed and presented.
+void whole_zoom_into_qt_canvases(benchmark::State& state, grid_function grid) {
+  start_qt_off_screen();
+  measure_against_plain_grids(state, [grid] {
+    mapplot::qt_window_system windows(mapplot::display_mode::off_screen);
+    mapplot::install_window_system(&windows);
+    {
+      mapplot::console_capture console;
+      mapplot::play_julia_zoom(grid);
+    }
+    mapplot::install_window_system(nullptr);
+  });
+}
+
+// julia_zoom itself with no display, in a folder of its own for its PNG.
+void whole_program_off_screen(benchmark::State& state) {
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("bench_julia_zoom_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::vector<std::string> environment{"QT_QPA_PLATFORM=offscreen"};
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view variable(*entry);
+    if (!variable.starts_with("DISPLAY=") && !variable.starts_with("WAYLAND_DISPLAY=") &&
+        !variable.starts_with("QT_QPA_PLATFORM="))
+      environment.emplace_back(variable);
+  }
+  std::vector<char*> environment_pointers;
+  for (auto& variable : environment) environment_pointers.push_back(variable.data());
+  environment_pointers.push_back(nullptr);
+  char program[] = JULIA_ZOOM_PROGRAM;
+  char* arguments[] = {program, nullptr};
+
+  bool failed = false;
+  measure_against_plain_grids(state, [&] {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    int status = -1;
+    if (posix_spawn(&child, program, &actions, nullptr, arguments, environment_pointers.data()) ==
+        0) {
+      waitpid(child, &status, 0);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    failed = failed || !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+  });
+  if (failed) state.SkipWithError("julia_zoom did not run to its end");
+  std::filesystem::remove_all(folder);
+}
+
+BENCHMARK(grids_alone)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK_CAPTURE(one_frame, plain, plain_grid)
     ->Arg(1)
     ->Arg(100)
@@ -77,9 +206,14 @@ BENCHMARK_CAPTURE(one_frame, julia_grid, mapplot::julia_grid)
     ->Arg(335)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(whole_zoom, plain, plain_grid)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(whole_zoom, julia_grid, mapplot::julia_grid)
+BENCHMARK_CAPTURE(whole_zoom_discarded, julia_grid, mapplot::julia_grid)
     ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+    ->UseManualTime()
+    ->Iterations(5);
+BENCHMARK_CAPTURE(whole_zoom_into_qt_canvases, julia_grid, mapplot::julia_grid)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
+BENCHMARK(whole_program_off_screen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 }  // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program and the benchmarks optimised
-# (as the other scripts build them), then builds mapplot under AddressSanitizer
-# and UndefinedBehaviorSanitizer and runs every test. The real-window tests
-# start their own Xvfb, so no display is needed.
+# Installs what is missing, builds everything optimised (the program and the
+# benchmarks as the other scripts build them, and the tests), then builds
+# mapplot under AddressSanitizer and UndefinedBehaviorSanitizer and runs every
+# test, then checks the installed package as another project uses it. The
+# real-window tests start their own Xvfb, so no display is needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
@@ -18,3 +19,5 @@ export ASAN_OPTIONS="detect_leaks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/leak_suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$build" --output-on-failure --timeout 600 -j 2
+
+scripts/check-package.sh

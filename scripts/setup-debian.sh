@@ -8,8 +8,11 @@ packages=(
   qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins
   pgplot5 gfortran libx11-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  ghostscript xvfb x11-apps x11-utils xdotool imagemagick
+  ghostscript xvfb x11-apps x11-utils xdotool imagemagick openbox
   fonts-dejavu-core
+  # the API reference, video export, fuzzers (libFuzzer), the .deb (cpack)
+  doxygen ffmpeg clang libclang-rt-14-dev
+  dpkg-dev file
 )
 
 as_root() {

@@ -1,17 +1,43 @@
 #pragma once
 
+/// \file
+/// The windowing layer's start-up, for a program that draws with
+/// screen_map() (CMake: mapplot::screenmap).
+
 #include <functional>
 #include <string_view>
 
 namespace mapplot {
 
-// Starts the windowing layer: the frame window with its text console (or,
-// with no display or QT_QPA_PLATFORM=offscreen, the off-screen layer whose
-// console is standard output), installs it as the current window system and
-// console sink, and runs `program` on the program's own thread. When `program`
-// returns, the frame window says the program has finished and asks whether to
-// close; off screen, each graphics window's last picture is saved as a PNG
-// whose name goes to standard error. Returns the process exit status.
+/// Starts the windowing layer, runs `program` on a thread of its own and
+/// returns the exit status for main() to return:
+/// `return mapplot::run_windowed_program(argc, argv, "name", routine);`
+///
+/// On screen it shows the frame window with its text console, which
+/// receives the console lines of all map operations while the program runs;
+/// when `program` returns, the frame window says the program has finished
+/// and asks whether to close. With neither DISPLAY nor WAYLAND_DISPLAY set,
+/// or with QT_QPA_PLATFORM=offscreen, the same program runs off screen:
+/// console lines go to standard output, nothing waits for painting, nothing
+/// is asked at the end, and each graphics window's last picture is saved as
+/// "<application_name>-window-<number>.png" in the current folder, its name
+/// reported on standard error.
+///
+/// An exception that escapes `program` is a fatal error: its message is
+/// shown (a message box on screen, a line on standard error off screen;
+/// std::bad_alloc as "insufficient virtual memory") and the process ends
+/// with a non-zero status.
+///
+/// Call it once, from the main thread; only one windowing layer runs in a
+/// process at a time.
+///
+/// \param argc  main()'s argument count.
+/// \param argv  main()'s arguments; Qt takes its own options from them.
+/// \param application_name  Names the frame window, the saved pictures and
+///        the program's messages on standard error.
+/// \param program  The routine that draws; called once.
+/// \return EXIT_SUCCESS, or EXIT_FAILURE when a picture could not be saved
+///         off screen.
 int run_windowed_program(int argc, char** argv, std::string_view application_name,
                          std::function<void()> program);
 

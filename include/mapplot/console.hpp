@@ -1,5 +1,9 @@
 #pragma once
 
+/// \file
+/// The console: where the map operations' lines go, and how a caller takes
+/// them (CMake: with any component).
+
 #include <cstddef>
 #include <string>
 #include <string_view>

@@ -1,21 +1,65 @@
 #pragma once
 
+/// \file
+/// The data file output: data_map() writes a map request as a plain text
+/// file ("Map.dat" by default), in four overloads for single or double
+/// precision and a flat or two-dimensional grid. It needs neither Qt nor
+/// PGPLOT (CMake: mapplot::datamap; pkg-config: mapplot-datamap).
+///
+/// The file's lines end with CR LF and hold at most 80 characters: nx, ny
+/// and 1 in 12 characters each; the nx x values, the ny y values and the
+/// values (x index fastest), one 15-character number a line; then the x
+/// label, the y label and the title, each after one blank. A text line
+/// longer than 80 characters goes on after one blank on the next line.
+
 #include <mapplot/map_request.hpp>
 #include <span>
 #include <string_view>
 
 namespace mapplot {
 
-// Writes the map request as a text data file ("Map.dat" by default).
-// Throws std::system_error naming the file when it cannot be written, and
-// std::invalid_argument for a blank file name; an earlier file of that name is
-// then left untouched.
+/// Writes the map request as a text data file: the core overload, single
+/// precision with the values flat.
+///
+/// \param x  The x coordinates, nx of them.
+/// \param y  The y coordinates, ny of them.
+/// \param z  The values, x index fastest: value (p, q) at p + q * nx. All of
+///           them are written, whether or not there are nx * ny.
+/// \param options  logscale (false), xlabel ("x"), ylabel ("y"), title
+///           ("Representation of z=z(x,y)"), filename ("Map.dat"). Under
+///           logscale the base-10 logarithms are written: zero gives
+///           "      -Infinity", a negative value "            NaN".
+///
+/// Console: "  Warning: incompatible array sizes !!!" first when nx * ny
+/// differs from z.size() (the file is written all the same), then
+/// "  Output in <file>" once the file is complete under its name.
+///
+/// The file is written under a temporary name beside it and renamed over
+/// the target only when complete: after a failure an earlier file of that
+/// name is as it was and no temporary file is left. The caller's arrays are
+/// only read.
+///
+/// \throws std::invalid_argument  The file name is empty or blank.
+/// \throws std::system_error  The file cannot be created or written; the
+///         message names the file and the reason.
 void data_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
               const data_options& options = {});
+
+/// The same from double-precision data, each value rounded to the nearest
+/// single-precision one (beyond its range: an infinity). The default title
+/// is "Representation of y=y(x)". Throws as the core does.
 void data_map(std::span<const double> x, std::span<const double> y, std::span<const double> z,
               const data_options& options = {});
+
+/// The same from a grid: its z.nx * z.ny values are written column by column
+/// (x index fastest), and checked against the nx * ny of x and y as the
+/// core checks a flat z. Throws as the core does, and std::invalid_argument
+/// when z.nx * z.ny overflows std::size_t.
 void data_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
               const data_options& options = {});
+
+/// The same from a double-precision grid, each value rounded to single
+/// precision. Throws as the single-precision grid overload does.
 void data_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
               const data_options& options = {});
 

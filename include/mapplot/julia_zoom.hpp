@@ -1,41 +1,54 @@
 #pragma once
 
+/// \file
+/// The Julia zoom: 335 frames zooming into the Julia set of z^2 + i towards
+/// its repelling fixed point, each a 121 x 121 escape-time grid drawn by
+/// screen_map() (CMake: mapplot::julia, with the screenmap component).
+
 #include <complex>
 #include <span>
 
 namespace mapplot {
 
-/// Frames of the zoom, and the side of its square grid (indices -60 .. 60).
+/// Frames of the zoom.
 inline constexpr int julia_frame_count = 335;
+/// The side of a frame's square grid (indices -60 .. 60).
 inline constexpr int julia_grid_side = 121;
 
-/// One frame's window in the complex plane: centre (cx, cy), half-width `ray`
-/// and the iteration limit of its escape-time grid.
+/// One frame's window in the complex plane and its iteration limit.
 struct julia_frame {
-  float cx, cy, ray;
-  int limit;
+  float cx;   ///< Real part of the window's centre.
+  float cy;   ///< Imaginary part of the window's centre.
+  float ray;  ///< Half-width of the window: 1.9 in frame 1, about 6.9e-8 in frame 335.
+  int limit;  ///< Iteration limit of the escape-time grid: 15 in frame 1, 186 in frame 335.
 };
 
 /// The repelling fixed point z* of z^2 + i that the zoom closes in on,
 /// about (1.3002425, -0.6248105).
 std::complex<float> julia_fixed_point();
 
-/// The window of frame k = 1 .. 335. Throws std::out_of_range for other k.
+/// The window of frame `k`.
+/// \param k  The frame, 1 .. 335.
+/// \throws std::out_of_range  `k` is outside 1 .. 335.
 julia_frame julia_window(int k);
 
-/// Fills the coordinate vectors X and Y (121 values each: X(p) = p R / 60 + cx
-/// for p = -60 .. 60, likewise Y) and the escape-time grid A (121 * 121 values,
-/// A(p, q) at (p + 60) + (q + 60) * 121, from -2 up to limit + 1). Larger spans
-/// keep their extra values; shorter ones throw std::invalid_argument before
-/// anything is written. The grid is the same, bit for bit, however many cores
-/// the machine has.
+/// Fills a frame's coordinates and escape-time grid. Larger spans keep their
+/// extra values. The grid is the same, bit for bit, however many cores the
+/// machine has.
+///
+/// \param frame  The frame's window, from julia_window().
+/// \param X  At least 121 values: X(p) = p R / 60 + cx for p = -60 .. 60.
+/// \param Y  At least 121 values: Y(q) = q R / 60 + cy for q = -60 .. 60.
+/// \param A  At least 121 * 121 values: A(p, q) at (p + 60) + (q + 60) * 121,
+///           from -2 up to limit + 1.
+/// \throws std::invalid_argument  A span is too short; nothing is written.
 void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y,
                 std::span<float> A);
 
 /// The program's routine: the 335 frames, each announced by one console line
-/// ("           1 Ray =    1.900000    ") and drawn by screen_map into window
-/// 101, titled "Julia set". Call it from the routine given to
-/// run_windowed_program.
+/// ("           1 Ray =    1.900000    ") and drawn by screen_map() into an
+/// own window (101 in a program that opens no other), titled "Julia set".
+/// Call it from the routine given to run_windowed_program().
 void julia_zoom();
 
 }  // namespace mapplot

@@ -1,46 +1,113 @@
 #pragma once
 
+/// \file
+/// The map request that screen_map(), postscript_map() and data_map() take:
+/// x coordinates, y coordinates, a grid of values (a grid_view, or the same
+/// grid flattened into one array), then each output's optional arguments.
+
 #include <cstddef>
 #include <optional>
 #include <string_view>
 
 namespace mapplot {
 
-// A two-dimensional grid of nx * ny values; the first index runs along x and
-// is fastest in memory, so element (p, q) (0-based) stands at p + q * nx.
+/// A two-dimensional grid of nx * ny values that the caller owns. The first
+/// index runs along x and is fastest in memory, so element (p, q) (0-based)
+/// stands at `data[p + q * nx]`. The map operations only read it, and only
+/// while they run; the grid's nx and ny need not equal the sizes of x and y
+/// (see each operation).
 template <class T>
 struct grid_view {
-  const T* data;
-  std::size_t nx;
-  std::size_t ny;
+  const T* data;   ///< The nx * ny values; may be null when nx * ny is 0.
+  std::size_t nx;  ///< Values along x: the first, fastest index.
+  std::size_t ny;  ///< Values along y: the second index.
 };
 
+/// The x label when none is given.
 inline constexpr std::string_view default_xlabel = "x";
+/// The y label when none is given.
 inline constexpr std::string_view default_ylabel = "y";
+/// The title when none is given (data_map() of double-precision flat data has
+/// its own, "Representation of y=y(x)").
 inline constexpr std::string_view default_title = "Representation of z=z(x,y)";
+/// The plot file's name when none is given. Like any name ending in "ps", it
+/// takes the device type in place of those letters: "Map.cps" for "cps".
 inline constexpr std::string_view default_plot_file_name = "Map.ps";
+/// The plot file's device type when none is given: PGPLOT's PostScript.
 inline constexpr std::string_view default_device_type = "ps";
+/// The data file's name when none is given.
 inline constexpr std::string_view default_data_file_name = "Map.dat";
 
-// The optional arguments of each output family, in the documented argument
-// order; an absent member takes the family's default, a present text is used
-// even when it is empty or blank. The empty initializers let callers name only
-// the options they give without -Wmissing-field-initializers.
+// The empty initializers let callers name only the options they give without
+// -Wmissing-field-initializers.
+
+/// The optional arguments of screen_map(), in their documented order; write
+/// them as designated initializers: `{.title = "Field", .ownwindow = true}`.
+///
+/// An absent member takes its default. A text that is given is used even
+/// when it is empty or blank; labels and title lose their leading and
+/// trailing blanks, and any text is cut to 80 characters.
 struct screen_options {
+  /// Draw the base-10 logarithms of the values and show the title as
+  /// "log(title)". Default false.
   std::optional<bool> logscale{};
-  std::optional<std::string_view> xlabel{}, ylabel{}, title{};
+  std::optional<std::string_view> xlabel{};  ///< Default "x".
+  std::optional<std::string_view> ylabel{};  ///< Default "y".
+  /// Default "Representation of z=z(x,y)". PGPLOT's marks "\u" and "\d"
+  /// are removed, with the blanks beside them.
+  std::optional<std::string_view> title{};
+  /// The layout in pixels: 1 or less 580 x 270 (580 x 290 without
+  /// `ownwindow`), 2 741 x 451, 3 or more 1005 x 662. Default 1.
   std::optional<int> winsize{};
-  std::optional<bool> ownwindow{}, update{};
+  /// Draw into a graphics window of the map's own rather than into the
+  /// current window. Default false. See screen_map() for how it goes with
+  /// `update`.
+  std::optional<bool> ownwindow{};
+  /// Redraw into the window an earlier call prepared, without clearing it.
+  /// Default false.
+  std::optional<bool> update{};
 };
 
+/// The optional arguments of postscript_map(), in their documented order.
+///
+/// An absent member takes its default. A text that is given is used even
+/// when it is empty or blank; the labels lose their leading and trailing
+/// blanks, the title keeps its own, and labels, title and device type are
+/// cut to 80 characters. File names are used whole.
 struct postscript_options {
+  /// Plot the base-10 logarithms of the values and show the title as
+  /// "log(title)". Default false.
   std::optional<bool> logscale{};
-  std::optional<std::string_view> xlabel{}, ylabel{}, title{}, filename{}, device{};
+  std::optional<std::string_view> xlabel{};  ///< Default "x".
+  std::optional<std::string_view> ylabel{};  ///< Default "y".
+  /// Default "Representation of z=z(x,y)". PGPLOT draws "\u" and "\d" as
+  /// superscript and subscript.
+  std::optional<std::string_view> title{};
+  /// Default "Map.ps". A name ending in "ps" takes the device type in place
+  /// of those two letters unless the device is "ps": "field.ps" with "cps"
+  /// writes "field.cps", "plot.dat" stays "plot.dat".
+  std::optional<std::string_view> filename{};
+  /// A PGPLOT device type: "ps" (default), "cps", "vps", "vcps", "png",
+  /// "null", ... whatever the installed PGPLOT offers.
+  std::optional<std::string_view> device{};
 };
 
+/// The optional arguments of data_map(), in their documented order.
+///
+/// An absent member takes its default. A text that is given is used even
+/// when it is empty or blank; the labels lose their leading and trailing
+/// blanks, the title keeps its own, and labels and title are cut to 80
+/// characters. The file name loses its surrounding blanks and is never cut.
 struct data_options {
+  /// Write the base-10 logarithms of the values and the title as
+  /// "log(title)". Default false.
   std::optional<bool> logscale{};
-  std::optional<std::string_view> xlabel{}, ylabel{}, title{}, filename{};
+  std::optional<std::string_view> xlabel{};  ///< Default "x".
+  std::optional<std::string_view> ylabel{};  ///< Default "y".
+  /// Default "Representation of z=z(x,y)"; "Representation of y=y(x)" for
+  /// double-precision flat data.
+  std::optional<std::string_view> title{};
+  std::optional<std::string_view> filename{};  ///< Default "Map.dat".
 };
 
 }  // namespace mapplot

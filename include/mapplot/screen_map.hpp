@@ -1,37 +1,89 @@
 #pragma once
 
+/// \file
+/// The screen map: screen_map() draws a map request as a grey-level map with
+/// a legend in a window of the windowing layer, in four overloads for single
+/// or double precision and a flat or two-dimensional grid. It needs Qt 6
+/// (CMake: mapplot::screenmap; pkg-config: mapplot-screenmap); the program
+/// starts the windowing layer with run_windowed_program() and calls
+/// screen_map() from the routine it gives it.
+
 #include <mapplot/map_request.hpp>
 #include <span>
 
 namespace mapplot {
 
-// Draws the grid as a grey-level map (smallest value black, largest white)
-// with a legend: labels and the minimum and maximum of x, y and the values.
-//
-// - ownwindow: a preparing call (update false) opens a new graphics window,
-//   numbered 101, 102, ... and titled with the title; an updating call
-//   redraws into the newest one without clearing it. Without ownwindow the
-//   map goes into the current window (the console until an own window has
-//   been used), and the call returns once Enter has been typed into the
-//   console, with that window back in its text configuration.
-// - winsize: 1 or less, 2, 3 or more select layouts of 580 x 270 (own
-//   window; 580 x 290 otherwise), 741 x 451 and 1005 x 662 pixels.
-// - The core (double precision, flat z) scales `z` in place to grey levels
-//   0..255 unless `logscale` is set; the other overloads work on a copy and
-//   never change the caller's arrays.
-// - Fewer values than x.size() * y.size(), or an empty x or y: the window is
-//   prepared, nothing else is drawn, and one console line says why.
-// - Values that are not finite (NaN, infinities, logarithms of values <= 0):
-//   the scale spans the finite values; -inf cells are black, +inf white and
-//   NaN cells keep the map's dark blue background; one console line counts
-//   them. Constant values draw no cells and no legend.
-// Calls from several threads are made one at a time.
+/// Draws the grid as a grey-level map: the core overload, double precision
+/// with the values flat. **It scales `z` in place** (see `z`); the other
+/// three overloads work on copies and never change the caller's arrays.
+///
+/// The map fills a square framed in purple, one rectangle per value from
+/// black (smallest) to white (largest); a legend beside it gives the x label,
+/// the y label and the title, each with the minimum and maximum of x, y and
+/// the values.
+///
+/// `ownwindow` and `update` go together like this:
+/// - `ownwindow` true, `update` false prepares: it opens a new graphics
+///   window, numbered 101, 102, ... and titled with the title, clears it and
+///   draws the frame, then the map;
+/// - `ownwindow` true, `update` true redraws the map and its legend into the
+///   newest own window without clearing it: the later frames of an
+///   animation (call once with false, then with true);
+/// - `ownwindow` false draws into the current window (the console window
+///   until an own window has been used; `update` false clears it first) and
+///   returns only once a line has been entered on the console (standard
+///   input off screen), with that window back in its text configuration.
+///
+/// \param x  The x coordinates of the grid's columns, nx of them, increasing.
+/// \param y  The y coordinates of the grid's rows, ny of them, increasing.
+/// \param z  The values, x index fastest: value (p, q) at p + q * nx; at
+///           least nx * ny of them. **Modified**: without `logscale` each
+///           value is replaced by its grey level, scaled so that the
+///           smallest is 0 and the largest 255 ((0, 5, 10) becomes
+///           (0, 127.5, 255)); under `logscale` z is only read.
+/// \param options  logscale (false), xlabel ("x"), ylabel ("y"), title
+///           ("Representation of z=z(x,y)"), winsize (1), ownwindow
+///           (false), update (false).
+///
+/// Console lines, each after what was drawn:
+/// - "  Warning: no windowing layer is running, maps are not drawn", once
+///   per program, when no windowing layer runs (nothing is drawn);
+/// - " Warning: no x coordinates, nothing drawn" (likewise y) and
+///   " Warning: <n> values for a <nx> x <ny> grid, nothing drawn": the
+///   window is prepared and nothing else is drawn;
+/// - " Warning: the x coordinates span no width, map empty" (likewise y);
+/// - " Warning: <k> of <n> values not finite (NaN shown blue, -inf black,
+///   +inf white)": the scale spans the finite values.
+///
+/// Values that are all equal draw no cells and no legend. Calls from several
+/// threads are made one at a time.
+///
+/// Each call that draws is one frame, shown whole once the call has drawn its
+/// last item (see <mapplot/window_pictures.hpp> to receive every frame). On
+/// screen a call keeps pace with the screen: it may wait for the previous
+/// frame to be painted and for its turn, one refresh period after the last, so
+/// an animation plays at the screen's rate; a window that does not paint
+/// (hidden, minimised) holds a call up by at most about 100 ms.
+///
+/// \throws std::bad_alloc  Memory for the working copies runs out.
 void screen_map(std::span<const double> x, std::span<const double> y, std::span<double> z,
                 const screen_options& options = {});
+
+/// The same from single-precision data, widened exactly to double precision
+/// in copies: the caller's arrays are only read.
 void screen_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
                 const screen_options& options = {});
+
+/// The same from a grid, copied column by column (x index fastest): the
+/// caller's arrays are only read. The grid needs at least as many values as
+/// x.size() * y.size(), whatever its own nx and ny.
+/// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
 void screen_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
                 const screen_options& options = {});
+
+/// The same from a single-precision grid, widened to double precision in
+/// copies: the caller's arrays are only read. The Julia zoom calls this one.
+/// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
 void screen_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
                 const screen_options& options = {});
 

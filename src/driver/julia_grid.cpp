@@ -1,12 +1,9 @@
-#include <algorithm>
-#include <atomic>
 #include <cstddef>
 #include <mapplot/julia_zoom.hpp>
 #include <stdexcept>
 #include <string>
-#include <system_error>
-#include <thread>
-#include <vector>
+
+#include "driver/grid_workers.hpp"
 
 namespace mapplot {
 namespace {
@@ -71,24 +68,11 @@ void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y
         static_cast<float>(static_cast<long double>(q) * frame.ray / 60.0L + frame.cy);
   }
 
-  // Rows differ a lot in cost near the set, so workers take the next free row
-  // rather than a fixed share.
-  std::atomic<int> next_row{-half_side};
-  auto work = [&] {
-    for (int q = next_row.fetch_add(1); q <= half_side; q = next_row.fetch_add(1)) {
-      compute_row(frame, q, Y[static_cast<std::size_t>(q + half_side)], A);
-    }
-  };
-
-  const unsigned helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
-  std::vector<std::jthread> workers;
-  try {
-    workers.reserve(helpers);
-    for (unsigned i = 0; i < helpers; ++i) workers.emplace_back(work);
-  } catch (const std::system_error&) {
-    // Fewer threads only costs time: the rows left over are taken below.
-  }
-  work();
+  // Rows differ a lot in cost near the set, so the workers take the next free
+  // row rather than a fixed share.
+  grid_workers::shared().run_rows(static_cast<int>(side), [&](int index) {
+    compute_row(frame, index - half_side, Y[static_cast<std::size_t>(index)], A);
+  });
 }
 
 }  // namespace mapplot

@@ -25,6 +25,8 @@ class discarding_window_system : public window_system {
   void init_fonts() override {}
   void move_to_world(double, double) override {}
   void draw_text(std::string_view) override {}
+  void fill_cells(std::span<const pixel_cell>) override {}
+  void present_frame() override {}
 };
 
 }  // namespace mapplot

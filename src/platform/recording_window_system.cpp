@@ -8,6 +8,9 @@ namespace {
 void append_argument(std::string& call, int value) {
   call += ' ' + std::to_string(value);
 }
+void append_argument(std::string& call, std::size_t value) {
+  call += ' ' + std::to_string(value);
+}
 void append_argument(std::string& call, bool value) {
   call += value ? " true" : " false";
 }
@@ -84,6 +87,13 @@ void recording_window_system::move_to_world(double x, double y) {
 }
 void recording_window_system::draw_text(std::string_view text) {
   record("draw_text", text);
+}
+void recording_window_system::fill_cells(std::span<const pixel_cell> cells) {
+  record("fill_cells", cells.size());
+  cell_batches.emplace_back(cells.begin(), cells.end());
+}
+void recording_window_system::present_frame() {
+  record("present_frame");
 }
 
 }  // namespace mapplot

@@ -9,10 +9,12 @@ namespace mapplot {
 
 // Logs every operation with its arguments, one text per call, for tests:
 // "draw_rectangle_world filled 0 0 0.5 0.5". Reals are written with %.17g so
-// that a log compares exactly. wait_for_enter returns at once.
+// that a log compares exactly. wait_for_enter returns at once. A batch of
+// cells is logged as "fill_cells <count>" and kept whole in cell_batches.
 class recording_window_system final : public window_system {
  public:
   std::vector<std::string> calls;
+  std::vector<std::vector<pixel_cell>> cell_batches;  // one per fill_cells, in order
 
   void open_graphics_window(int number, std::string_view title) override;
   void focus_graphics_window(int number) override;
@@ -31,6 +33,8 @@ class recording_window_system final : public window_system {
   void init_fonts() override;
   void move_to_world(double x, double y) override;
   void draw_text(std::string_view text) override;
+  void fill_cells(std::span<const pixel_cell> cells) override;
+  void present_frame() override;
 
  private:
   template <class... Arguments>

@@ -13,6 +13,9 @@ namespace {
 
 std::atomic<window_system*> installed_system{nullptr};
 std::atomic<fatal_error_reporter> installed_reporter{nullptr};
+// Held while a picture is read from the installed system, so that once
+// install_window_system returns no reader still uses the system it replaced.
+std::mutex picture_readers;
 
 }  // namespace
 
@@ -32,7 +35,19 @@ window_system& current_window_system() {
 }
 
 void install_window_system(window_system* system) {
+  std::scoped_lock lock(picture_readers);
   installed_system.store(system);
+}
+
+std::optional<window_picture> window_system::presented_picture(int) const {
+  return std::nullopt;
+}
+
+std::optional<window_picture> presented_picture(int window_number) {
+  std::scoped_lock lock(picture_readers);
+  const window_system* system = installed_system.load();
+  if (system == nullptr) return std::nullopt;
+  return system->presented_picture(window_number);
 }
 
 void install_fatal_error_reporter(fatal_error_reporter reporter) {

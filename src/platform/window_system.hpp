@@ -1,16 +1,33 @@
 #pragma once
 
+#include <mapplot/window_pictures.hpp>
+#include <optional>
+#include <span>
 #include <string_view>
+
+#include "platform/palette.hpp"
+#include "platform/world_transform.hpp"
 
 namespace mapplot {
 
 enum class rectangle_style { outline, filled };
+
+// One cell of a map as the layer fills it: window pixels (not relative to the
+// viewport), corners inclusive, and its own colour.
+struct pixel_cell {
+  pixel_rectangle area;
+  rgb_color color;
+  friend bool operator==(const pixel_cell&, const pixel_cell&) = default;
+};
 
 // The windowing layer as the screen map sees it: numbered graphics windows
 // (window 0 is the program's text console window), pixel and world
 // coordinates, palette and RGB colours, rectangles and text. One
 // implementation draws into Qt canvases, another records every call for tests.
 // Calls come from the program's thread only; results are not reported.
+//
+// Drawing goes into a picture the screen cannot see; present_frame shows it
+// whole. One screen_map call that draws is one frame.
 class window_system {
  public:
   virtual ~window_system() = default;
@@ -34,6 +51,20 @@ class window_system {
   virtual void init_fonts() = 0;
   virtual void move_to_world(double x, double y) = 0;
   virtual void draw_text(std::string_view text) = 0;
+
+  // A whole map's cells in one call, filled in order (a later cell paints over
+  // a shared edge), each clipped to the viewport. The drawing colour is left
+  // as it was.
+  virtual void fill_cells(std::span<const pixel_cell> cells) = 0;
+  // Ends a frame: what the current window has drawn since its last frame is
+  // shown whole. On screen this keeps pace with the screen and may wait a
+  // little for the previous frame to be painted. Nothing happens when nothing
+  // was drawn.
+  virtual void present_frame() = 0;
+
+  // Window `number`'s last presented picture; nothing where the
+  // implementation keeps no pictures. Safe from any thread.
+  virtual std::optional<window_picture> presented_picture(int number) const;
 };
 
 // The implementation the screen map draws through. Set by the program's

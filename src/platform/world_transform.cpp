@@ -53,17 +53,29 @@ pixel_rectangle viewport_relative_to_window(pixel_rectangle viewport, int x1, in
           saturated_sum(viewport.left, x2), saturated_sum(viewport.top, y2)};
 }
 
+std::optional<int> world_to_pixel_column(const pixel_rectangle& viewport, const world_window& world,
+                                         double x) {
+  const auto across = fraction_along(x, world.x1, world.x2);
+  if (!across) return std::nullopt;
+  const double width = static_cast<double>(viewport.right) - viewport.left;
+  return rounded_pixel(viewport.left + *across * width);
+}
+
+std::optional<int> world_to_pixel_row(const pixel_rectangle& viewport, const world_window& world,
+                                      double y) {
+  const auto down = fraction_along(y, world.y1, world.y2);
+  if (!down) return std::nullopt;
+  const double height = static_cast<double>(viewport.bottom) - viewport.top;
+  return rounded_pixel(world.y_upwards ? viewport.bottom - *down * height
+                                       : viewport.top + *down * height);
+}
+
 std::optional<pixel_point> world_to_pixel(const pixel_rectangle& viewport,
                                           const world_window& world, double x, double y) {
-  const auto across = fraction_along(x, world.x1, world.x2);
-  const auto down = fraction_along(y, world.y1, world.y2);
-  if (!across || !down) return std::nullopt;
-  const double width = static_cast<double>(viewport.right) - viewport.left;
-  const double height = static_cast<double>(viewport.bottom) - viewport.top;
-  const double column = viewport.left + *across * width;
-  const double row =
-      world.y_upwards ? viewport.bottom - *down * height : viewport.top + *down * height;
-  return pixel_point{rounded_pixel(column), rounded_pixel(row)};
+  const auto column = world_to_pixel_column(viewport, world, x);
+  const auto row = world_to_pixel_row(viewport, world, y);
+  if (!column || !row) return std::nullopt;
+  return pixel_point{*column, *row};
 }
 
 std::optional<pixel_rectangle> world_rectangle_corners(const pixel_rectangle& viewport,

@@ -19,10 +19,4 @@ void scale_to_grey_levels(std::span<double> values, const value_range& range) {
   for (double& value : values) value = (value * 0.5 - half_min) * factor;
 }
 
-cell_rgb cell_color(double level) {
-  if (std::isnan(level)) return map_background;
-  const int grey = static_cast<int>(std::round(std::clamp(level, 0.0, 255.0)));
-  return {grey, grey, grey};
-}
-
 }  // namespace mapplot

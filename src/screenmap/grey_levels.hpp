@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <span>
 
@@ -26,6 +28,11 @@ inline constexpr cell_rgb map_background{0, 0, 128};
 
 // The colour of a cell with grey level `level`: the nearest integer, halves
 // away from zero, as a grey; -inf black, +inf white, NaN the map background.
-cell_rgb cell_color(double level);
+// Inline: it runs for every cell of every map.
+inline cell_rgb cell_color(double level) {
+  if (std::isnan(level)) return map_background;
+  const int grey = static_cast<int>(std::round(std::clamp(level, 0.0, 255.0)));
+  return {grey, grey, grey};
+}
 
 }  // namespace mapplot

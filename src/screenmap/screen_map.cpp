@@ -7,9 +7,9 @@
 #include "platform/window_system.hpp"
 #include "request/grid_size.hpp"
 #include "request/logarithm.hpp"
-#include "screenmap/cell_edges.hpp"
 #include "screenmap/grey_levels.hpp"
 #include "screenmap/legend.hpp"
+#include "screenmap/map_cells.hpp"
 #include "screenmap/map_layout.hpp"
 #include "screenmap/map_texts.hpp"
 #include "textout/write_console.hpp"
@@ -23,6 +23,7 @@ struct renderer_state {
   std::mutex drawing;
   int window_counter = 100;
   double previous_pixel_width = 0;
+  std::vector<pixel_cell> cells;  // storage for each call's batch of cells
 };
 
 renderer_state& state() {
@@ -63,27 +64,32 @@ std::string non_finite_warning(const value_range& range) {
          " values not finite (NaN shown blue, -inf black, +inf white)";
 }
 
+// The whole map goes to the layer as one batch of pixel rectangles.
 void draw_cells(window_system& windows, std::span<const double> x, std::span<const double> y,
-                std::span<const double> levels) {
-  const cell_edges columns = make_cell_edges(x);
-  const cell_edges rows = make_cell_edges(y);
-  std::size_t k = 0;
-  for (std::size_t j = 0; j < y.size(); ++j) {
-    for (std::size_t i = 0; i < x.size(); ++i, ++k) {
-      const cell_rgb color = cell_color(levels[k]);
-      windows.set_color_rgb(color.red, color.green, color.blue);
-      windows.draw_rectangle_world(rectangle_style::filled, columns.lower(i), rows.lower(j),
-                                   columns.upper[i], rows.upper[j]);
-    }
-  }
+                std::span<const double> levels, const pixel_rectangle& viewport,
+                const world_window& world, std::vector<pixel_cell>& cells) {
+  make_map_cells(x, y, levels, viewport, world, cells);
+  windows.fill_cells(cells);
 }
 
+// In the console window the map is shown whole while the console waits.
 void restore_console(window_system& windows) {
+  windows.present_frame();
   windows.wait_for_enter();
   windows.reset_window_mode();
   windows.clear_window();
   windows.set_font("t'Terminal'h12w8");
   windows.set_text_color_index(7);
+}
+
+// A call's drawing is one frame: an own window shows it at once, the console
+// shows it and then waits.
+void end_frame(window_system& windows, bool ownwindow) {
+  if (ownwindow) {
+    windows.present_frame();
+  } else {
+    restore_console(windows);
+  }
 }
 
 }  // namespace
@@ -124,7 +130,7 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
   // then left like a drawn one, and the line saying why appears once the
   // console is text again.
   const auto give_up = [&](const std::string& why) {
-    if (!ownwindow) restore_console(windows);
+    end_frame(windows, ownwindow);
     write_console({std::string_view(why)});
   };
   if (const std::string why = unusable_grid(x.size(), y.size(), z.size()); !why.empty()) {
@@ -134,14 +140,16 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
 
   const value_range x_range = finite_range(x);
   const value_range y_range = finite_range(y);
-  // Drawn all the same, as the cells' calls are the map's record; the
-  // window shows nothing for them, and the line says why.
+  // Drawn all the same: the legend still shows the ranges, the cells get no
+  // pixels, and the line says why.
   if (const std::string why = degenerate_coordinates(x_range, y_range); !why.empty())
     write_console({std::string_view(why)});
   const double wx2 = x_range.min + (x_range.max - x_range.min) * (layout.width - 7) /
                                        static_cast<double>(layout.height - 7);
-  windows.set_viewport(4, 4, layout.width - 3, layout.height - 3);
-  windows.set_world_window(true, x_range.min, y_range.min, wx2, y_range.max);
+  const pixel_rectangle viewport{4, 4, layout.width - 3, layout.height - 3};
+  const world_window world{true, x_range.min, y_range.min, wx2, y_range.max};
+  windows.set_viewport(viewport.left, viewport.top, viewport.right, viewport.bottom);
+  windows.set_world_window(world.y_upwards, world.x1, world.y1, world.x2, world.y2);
 
   const value_range z_range = finite_range(working_values);
   if (z_range.finite_count == 0) {
@@ -149,10 +157,13 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
     return;
   }
   if (z_range.finite_count < z_range.total_count) write_console({non_finite_warning(z_range)});
-  if (z_range.max - z_range.min == 0) return;
+  if (z_range.max - z_range.min == 0) {
+    windows.present_frame();
+    return;
+  }
 
   scale_to_grey_levels(working_values, z_range);
-  draw_cells(windows, x, y, working_values);
+  draw_cells(windows, x, y, working_values, viewport, world, shared.cells);
 
   draw_legend(windows,
               {.layout = layout,
@@ -170,7 +181,7 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
                .update = update},
               shared.previous_pixel_width);
 
-  if (!ownwindow) restore_console(windows);
+  end_frame(windows, ownwindow);
 }
 
 }  // namespace mapplot

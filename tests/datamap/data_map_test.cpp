@@ -145,15 +145,15 @@ TEST_F(DataMap, LongTextsAreCutAndWrapped) {
   data_map(x, y, z, {.xlabel = eighty, .ylabel = std::string(100, 'b')});
   auto written = split_crlf_lines(read_whole_file("Map.dat"));
   ASSERT_EQ(written.size(), 1 + 2 + 3 + 6 + 5u);
-  EXPECT_EQ(written[12], " " + std::string(79, 'a'));
+  EXPECT_EQ(written[12], std::string(" ") + std::string(79, 'a'));
   EXPECT_EQ(written[13], " a");
-  EXPECT_EQ(written[14], " " + std::string(79, 'b'));
+  EXPECT_EQ(written[14], std::string(" ") + std::string(79, 'b'));
   EXPECT_EQ(written[15], " b");
   EXPECT_EQ(written[16], " Representation of z=z(x,y)");
   for (const auto& line : written) EXPECT_LE(line.size(), 80u);
 
   // Under logscale a title of 76 characters or more leaves no room for ")".
-  data_map(x, y, z, {.logscale = true, .title = " " + std::string(76, 't') + " "});
+  data_map(x, y, z, {.logscale = true, .title = std::string(" ") + std::string(76, 't') + " "});
   written = split_crlf_lines(read_whole_file("Map.dat"));
   ASSERT_EQ(written.size(), 1 + 2 + 3 + 6 + 4u);
   EXPECT_EQ(written[14], " log(" + std::string(75, 't'));
@@ -173,8 +173,8 @@ TEST_F(DataMap, FileNamesLoseSurroundingBlanksButAreNeverCut) {
   const std::string long_name = std::string(120, 'n') + ".dat";
   data_map(x, y, z, {.filename = long_name});
   EXPECT_EQ(read_whole_file(long_name), example_file(example_values, default_texts));
-  EXPECT_EQ(console_.lines,
-            (lines{"  Output in ", " " + long_name.substr(0, 79), " " + long_name.substr(79)}));
+  EXPECT_EQ(console_.lines, (lines{"  Output in ", std::string(" ") + long_name.substr(0, 79),
+                                   std::string(" ") + long_name.substr(79)}));
   EXPECT_EQ(folder_entries(), (lines{"blanks.dat", long_name}));
 }
 

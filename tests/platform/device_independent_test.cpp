@@ -6,6 +6,7 @@
 
 #include "platform/font_option.hpp"
 #include "platform/palette.hpp"
+#include "platform/window_placement.hpp"
 #include "platform/world_transform.hpp"
 
 namespace mapplot {
@@ -76,6 +77,26 @@ TEST(WorldTransform, DegenerateWindowsAndNonFiniteCoordinatesGiveNoPixels) {
   EXPECT_EQ(world_rectangle_to_pixels(viewport, unit, 0.0, 0.0, not_a_number, 1.0), std::nullopt);
 }
 
+// A grid's edges are converted one direction at a time; that must give the
+// very pixels of a point conversion, halves included.
+TEST(WorldTransform, ColumnsAndRowsAreTheTwoHalvesOfAPoint) {
+  for (const world_window& world :
+       {world_window{true, -1.0, -2.0, 3.0, 2.0}, world_window{false, 0.1, 0.0, 0.7, 3.0}}) {
+    for (double t = -0.25; t <= 1.25; t += 1.0 / 1146) {
+      const double x = world.x1 + t * (world.x2 - world.x1);
+      const double y = world.y1 + (1 - t) * (world.y2 - world.y1);
+      const auto point = world_to_pixel(viewport, world, x, y);
+      ASSERT_TRUE(point.has_value());
+      EXPECT_EQ(world_to_pixel_column(viewport, world, x), point->x) << x;
+      EXPECT_EQ(world_to_pixel_row(viewport, world, y), point->y) << y;
+    }
+  }
+  const world_window flat{true, 2.0, 0.0, 2.0, 1.0};
+  EXPECT_EQ(world_to_pixel_column(viewport, flat, 2.0), std::nullopt);
+  EXPECT_EQ(world_to_pixel_row(viewport, flat, not_a_number), std::nullopt);
+  EXPECT_EQ(world_to_pixel_row(viewport, flat, 0.5), 136);
+}
+
 TEST(WorldTransform, ViewportRelativeCornersSaturateInsteadOfOverflowing) {
   const pixel_rectangle origin{4, 4, 100, 100};
   EXPECT_EQ(viewport_relative_to_window(origin, 0, 0, 9, 4), (pixel_rectangle{4, 4, 13, 8}));
@@ -84,6 +105,64 @@ TEST(WorldTransform, ViewportRelativeCornersSaturateInsteadOfOverflowing) {
   EXPECT_GT(far.left, 0);
   EXPECT_LT(far.right, 0);
   EXPECT_EQ(clipped(far, origin), (pixel_rectangle{4, 4, 100, 4}));
+}
+
+screen_area outer(const screen_area& placed, const decoration& around) {
+  return {placed.left, placed.top, placed.width + around.left + around.right,
+          placed.height + around.top + around.bottom};
+}
+
+bool inside(const screen_area& area, const screen_area& available) {
+  return area.left >= available.left && area.top >= available.top &&
+         area.right() <= available.right() && area.bottom() <= available.bottom();
+}
+
+// The frame window as built (82 columns, 25 rows) and the zoom's window.
+constexpr int frame_width = 726, frame_height = 477, narrowest_frame = 384;
+constexpr int map_width = 581, map_height = 271;
+
+TEST(WindowPlacement, OnA1280By1024ScreenNoWindowCoversAnother) {
+  const screen_area screen{0, 0, 1280, 1024};
+  for (const decoration around : {decoration{}, decoration{1, 24, 1, 6}, decoration{4, 30, 4, 8}}) {
+    const screen_area frame = outer(
+        frame_window_area(screen, frame_width, frame_height, narrowest_frame, map_width, around),
+        around);
+    EXPECT_TRUE(inside(frame, screen));
+    EXPECT_EQ(frame.left, 0);
+    EXPECT_EQ(frame.top, 0);
+    EXPECT_GE(frame.width - around.left - around.right, narrowest_frame);
+    std::vector<screen_area> maps;
+    for (int number = 101; number <= 104; ++number) {
+      maps.push_back(outer(
+          graphics_window_area(screen, frame, number, map_width, map_height, around), around));
+      EXPECT_TRUE(inside(maps.back(), screen)) << number;
+      EXPECT_FALSE(overlapping(maps.back(), frame)) << number;
+      EXPECT_GE(maps.back().left, frame.right()) << number;
+    }
+    // Each further window one cascade step lower, so that its title shows.
+    for (std::size_t i = 1; i < maps.size(); ++i) {
+      EXPECT_EQ(maps[i].top, maps[i - 1].top + cascade_step);
+    }
+  }
+}
+
+TEST(WindowPlacement, OnASmallScreenEveryWindowStaysInside) {
+  const decoration around{2, 24, 2, 4};
+  const screen_area screen{0, 30, 800, 570};  // a panel along the top
+  const screen_area frame = outer(
+      frame_window_area(screen, frame_width, 700, narrowest_frame, map_width, around), around);
+  EXPECT_TRUE(inside(frame, screen)) << "the input line would be off screen";
+  EXPECT_EQ(frame.top, 30);
+  for (int number : {100, 101, 102, 150}) {
+    const screen_area map =
+        outer(graphics_window_area(screen, frame, number, map_width, map_height, around), around);
+    EXPECT_TRUE(inside(map, screen)) << number;
+  }
+  // Larger than the room beside the frame window: moved in, not cut off.
+  const screen_area large =
+      outer(graphics_window_area(screen, frame, 101, 1005, 662, around), around);
+  EXPECT_EQ(large.left, screen.left);
+  EXPECT_EQ(large.top, screen.top);
 }
 
 TEST(FontOption, ReadsFaceHeightAndWidth) {

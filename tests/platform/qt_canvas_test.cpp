@@ -31,9 +31,14 @@ class QtCanvas : public ::testing::Test {
     if (QApplication::instance() == nullptr) new QApplication(argc, argv);
   }
 
-  // Runs `drawing` on a thread of its own, as the program's thread would.
-  static void draw_on_program_thread(const std::function<void()>& drawing) {
-    std::thread program(drawing);
+  // Runs `drawing` on a thread of its own, as the program's thread would, and
+  // presents what it drew.
+  static void draw_on_program_thread(qt_window_system& windows,
+                                     const std::function<void()>& drawing) {
+    std::thread program([&] {
+      drawing();
+      windows.present_unpresented();
+    });
     program.join();
   }
 
@@ -52,7 +57,7 @@ QRect pixels_of_color(const QImage& picture, QRgb color) {
 }
 
 TEST_F(QtCanvas, TheFrameAndBackgroundOfTheSmallLayoutAndItsCanvasSize) {
-  draw_on_program_thread([&] {
+  draw_on_program_thread(system, [&] {
     system.open_graphics_window(101, "Julia set");
     system.focus_graphics_window(101);
     system.clear_window();
@@ -62,7 +67,7 @@ TEST_F(QtCanvas, TheFrameAndBackgroundOfTheSmallLayoutAndItsCanvasSize) {
     system.draw_rectangle(rectangle_style::filled, 4, 4, 267, 267);
     system.set_viewport(4, 4, 577, 267);
   });
-  const QImage picture = system.canvas_snapshot(101);
+  const QImage picture = system.presented_image(101);
   EXPECT_EQ(picture.size(), QSize(581, 271));
   EXPECT_EQ(system.window_title(101), "Julia set");
 
@@ -77,7 +82,7 @@ TEST_F(QtCanvas, TheFrameAndBackgroundOfTheSmallLayoutAndItsCanvasSize) {
 }
 
 TEST_F(QtCanvas, PixelRectanglesAreRelativeToTheViewportAndClippedToIt) {
-  draw_on_program_thread([&] {
+  draw_on_program_thread(system, [&] {
     system.open_graphics_window(7, "clip");
     system.set_viewport(10, 10, 50, 50);
     system.set_color_rgb(255, 0, 0);
@@ -87,7 +92,7 @@ TEST_F(QtCanvas, PixelRectanglesAreRelativeToTheViewportAndClippedToIt) {
     system.set_color_rgb(0, 0, 255);
     system.draw_rectangle(rectangle_style::outline, -5, 20, 20, 25);
   });
-  const QImage picture = system.canvas_snapshot(7);
+  const QImage picture = system.presented_image(7);
   EXPECT_EQ(picture.size(), QSize(60, 60));
   EXPECT_EQ(pixels_of_color(picture, qRgb(255, 0, 0)), QRect(QPoint(10, 10), QPoint(14, 12)));
   EXPECT_EQ(pixels_of_color(picture, qRgb(0, 255, 0)), QRect(QPoint(40, 40), QPoint(50, 50)));
@@ -99,7 +104,7 @@ TEST_F(QtCanvas, PixelRectanglesAreRelativeToTheViewportAndClippedToIt) {
 }
 
 TEST_F(QtCanvas, WorldRectanglesWithYUpwardsStartAtTheViewportsBottom) {
-  draw_on_program_thread([&] {
+  draw_on_program_thread(system, [&] {
     system.open_graphics_window(101, "world");
     system.set_viewport(4, 4, 103, 53);
     system.set_world_window(true, 0.0, 0.0, 1.0, 1.0);
@@ -111,7 +116,7 @@ TEST_F(QtCanvas, WorldRectanglesWithYUpwardsStartAtTheViewportsBottom) {
     // Off the world window: clipped away entirely.
     system.draw_rectangle_world(rectangle_style::filled, 2.0, 2.0, 3.0, 3.0);
   });
-  const QImage picture = system.canvas_snapshot(101);
+  const QImage picture = system.presented_image(101);
   // 99 steps across, 49 down: 0.5 -> 49.5 -> 50, 0.2 -> 9.8 -> 10.
   EXPECT_EQ(pixels_of_color(picture, qRgb(200, 200, 200)), QRect(QPoint(4, 43), QPoint(54, 53)));
   EXPECT_EQ(pixels_of_color(picture, qRgb(50, 50, 50)), QRect(QPoint(54, 4), QPoint(103, 14)));
@@ -119,7 +124,7 @@ TEST_F(QtCanvas, WorldRectanglesWithYUpwardsStartAtTheViewportsBottom) {
 
 TEST_F(QtCanvas, DegenerateOrNonFiniteWorldDrawingIsSkipped) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  draw_on_program_thread([&] {
+  draw_on_program_thread(system, [&] {
     system.open_graphics_window(101, "degenerate");
     system.set_viewport(4, 4, 50, 50);
     system.set_color_rgb(255, 255, 255);
@@ -131,12 +136,12 @@ TEST_F(QtCanvas, DegenerateOrNonFiniteWorldDrawingIsSkipped) {
     system.move_to_world(nan, 0.5);
     system.draw_text("invisible");
   });
-  const QImage picture = system.canvas_snapshot(101);
+  const QImage picture = system.presented_image(101);
   EXPECT_EQ(pixels_of_color(picture, qRgb(255, 255, 255)), QRect());
 }
 
 TEST_F(QtCanvas, TextIsDrawnInTheCurrentColourBelowAndRightOfThePosition) {
-  draw_on_program_thread([&] {
+  draw_on_program_thread(system, [&] {
     system.open_graphics_window(101, "text");
     system.set_viewport(0, 0, 299, 99);
     system.set_world_window(false, 0.0, 0.0, 299.0, 99.0);
@@ -149,7 +154,7 @@ TEST_F(QtCanvas, TextIsDrawnInTheCurrentColourBelowAndRightOfThePosition) {
     system.move_to_world(20.0, 60.0);
     system.draw_text("Re(z) max = 1.00");
   });
-  const QImage picture = system.canvas_snapshot(101);
+  const QImage picture = system.presented_image(101);
   const QRect yellow = pixels_of_color(picture, qRgb(255, 255, 0));
   ASSERT_FALSE(yellow.isEmpty());
   EXPECT_GE(yellow.left(), 20);
@@ -173,7 +178,7 @@ TEST_F(QtCanvas, TextIsDrawnInTheCurrentColourBelowAndRightOfThePosition) {
 }
 
 TEST_F(QtCanvas, TextIsClippedToTheViewport) {
-  draw_on_program_thread([&] {
+  draw_on_program_thread(system, [&] {
     system.open_graphics_window(101, "clipped text");
     system.set_viewport(10, 10, 60, 40);
     system.set_world_window(false, 0.0, 0.0, 1.0, 1.0);
@@ -182,26 +187,26 @@ TEST_F(QtCanvas, TextIsClippedToTheViewport) {
     system.move_to_world(0.5, 0.5);
     system.draw_text("a long line that runs far beyond the right edge");
   });
-  const QRect white = pixels_of_color(system.canvas_snapshot(101), qRgb(255, 255, 255));
+  const QRect white = pixels_of_color(system.presented_image(101), qRgb(255, 255, 255));
   ASSERT_FALSE(white.isEmpty());
   EXPECT_LE(white.right(), 60);
   EXPECT_LE(white.bottom(), 40);
 }
 
 TEST_F(QtCanvas, ClearWindowBlacksOutTheWholeCanvas) {
-  draw_on_program_thread([&] {
+  draw_on_program_thread(system, [&] {
     system.open_graphics_window(101, "clear");
     system.set_color_index(15);
     system.draw_rectangle(rectangle_style::filled, 0, 0, 99, 49);
     system.clear_window();
   });
-  const QImage picture = system.canvas_snapshot(101);
+  const QImage picture = system.presented_image(101);
   EXPECT_EQ(picture.size(), QSize(100, 50));
   EXPECT_EQ(pixels_of_color(picture, black), picture.rect());
 }
 
 TEST_F(QtCanvas, WindowsKeepTheirOwnPicturesAndState) {
-  draw_on_program_thread([&] {
+  draw_on_program_thread(system, [&] {
     system.open_graphics_window(101, "first");
     system.set_viewport(4, 4, 20, 20);
     system.set_color_index(12);
@@ -215,22 +220,22 @@ TEST_F(QtCanvas, WindowsKeepTheirOwnPicturesAndState) {
     system.set_color_index(9);
     system.draw_rectangle(rectangle_style::filled, 2, 2, 3, 3);
   });
-  EXPECT_EQ(system.canvas_snapshot(102).pixel(0, 0), qRgb(192, 192, 192));
-  EXPECT_EQ(system.canvas_snapshot(101).pixel(4, 4), qRgb(255, 0, 0));
-  EXPECT_EQ(system.canvas_snapshot(101).pixel(0, 0), black);
-  EXPECT_EQ(system.canvas_snapshot(0).pixel(2, 2), qRgb(0, 0, 255));
+  EXPECT_EQ(system.presented_image(102).pixel(0, 0), qRgb(192, 192, 192));
+  EXPECT_EQ(system.presented_image(101).pixel(4, 4), qRgb(255, 0, 0));
+  EXPECT_EQ(system.presented_image(101).pixel(0, 0), black);
+  EXPECT_EQ(system.presented_image(0).pixel(2, 2), qRgb(0, 0, 255));
   EXPECT_EQ(system.window_numbers(), (std::vector<int>{0, 101, 102}));
-  EXPECT_TRUE(system.canvas_snapshot(55).isNull());
+  EXPECT_TRUE(system.presented_image(55).isNull());
 }
 
 TEST_F(QtCanvas, AfterCancelDrawingDoesNothing) {
   system.cancel();
-  draw_on_program_thread([&] {
+  draw_on_program_thread(system, [&] {
     system.open_graphics_window(101, "late");
     system.draw_rectangle(rectangle_style::filled, 0, 0, 10, 10);
     system.wait_for_enter();
   });
-  EXPECT_TRUE(system.canvas_snapshot(101).isNull());
+  EXPECT_TRUE(system.presented_image(101).isNull());
 }
 
 class QtWindowsOnScreen : public QtCanvas {
@@ -248,7 +253,7 @@ class QtWindowsOnScreen : public QtCanvas {
 };
 
 TEST_F(QtWindowsOnScreen, AGraphicsWindowIsTitledAndNumberedAndFitsItsCanvas) {
-  draw_on_program_thread([&] {
+  draw_on_program_thread(shown, [&] {
     shown.open_graphics_window(101, "Julia set");
     shown.set_color_index(5);
     shown.draw_rectangle(rectangle_style::outline, 1, 1, 270, 270);
@@ -305,13 +310,13 @@ TEST_F(QtWindowsOnScreen, DrawingIntoWindowZeroShowsItsCanvasInTheFrameUntilRese
   shown.attach_frame_window(&frame);
   frame.show();
   EXPECT_EQ(frame.windowTitle(), QStringLiteral("probe \u2014 running"));
-  draw_on_program_thread([&] {
+  draw_on_program_thread(shown, [&] {
     shown.set_color_index(1);
     shown.draw_rectangle(rectangle_style::filled, 0, 0, 99, 99);
   });
   process_events_until([&] { return frame.canvas_view().isVisible(); });
   EXPECT_TRUE(frame.canvas_view().isVisible());
-  draw_on_program_thread([&] { shown.reset_window_mode(); });
+  draw_on_program_thread(shown, [&] { shown.reset_window_mode(); });
   process_events_until([&] { return !frame.canvas_view().isVisible(); });
   EXPECT_FALSE(frame.canvas_view().isVisible());
 }

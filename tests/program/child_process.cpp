@@ -78,6 +78,10 @@ bool background_process::running() {
   return waitpid(pid_, nullptr, WNOHANG) == 0;
 }
 
+std::string background_process::standard_output_so_far() const {
+  return read_file(output_path_);
+}
+
 process_result background_process::wait(std::chrono::seconds timeout) {
   process_result result;
   const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -35,6 +35,8 @@ class background_process {
   // Waits for the child to end; kills it after `timeout`.
   process_result wait(std::chrono::seconds timeout);
   bool running();
+  // What the child has written to its standard output up to now.
+  std::string standard_output_so_far() const;
 
  private:
   int pid_ = -1;

@@ -1,9 +1,13 @@
-// julia_zoom in a real X server: window 101 titled "Julia set" shows the map
-// and its legend, the frame window says when the program has finished and
-// asks whether to close, and answering yes ends the program with status 0.
+// julia_zoom in a real X server (Xvfb, started by the test itself), with and
+// without a window manager: window 101 titled "Julia set" shows every frame
+// whole, beside the frame window and not over it; the frame window says when
+// the program has finished and asks whether to close, all on screen; answering
+// yes ends the program with status 0.
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <map>
+#include <sstream>
 #include <thread>
 
 #include "child_process.hpp"
@@ -13,6 +17,8 @@
 namespace mapplot::testing {
 namespace {
 
+constexpr int screen_width = 1280, screen_height = 1024;  // as x_server starts Xvfb
+
 // Polls `xdotool search` until a window matches or `seconds` pass.
 std::string find_window(const x_server& server, const std::string& name_pattern, int seconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
@@ -20,57 +26,167 @@ std::string find_window(const x_server& server, const std::string& name_pattern,
     const auto found = server.run({"xdotool", "search", "--onlyvisible", "--name", name_pattern});
     if (found.exit_status == 0 && !found.standard_output.empty())
       return found.standard_output.substr(0, found.standard_output.find('\n'));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return {};
 }
 
-int geometry_value(const std::string& shell_geometry, const std::string& name) {
-  const auto line = shell_geometry.find(name + "=");
-  if (line == std::string::npos) return -1;
-  return std::atoi(shell_geometry.c_str() + line + name.size() + 1);
+// A window's own area on the screen, decoration left out.
+struct window_area {
+  int left = -1, top = -1, width = 0, height = 0;
+  int right() const { return left + width; }
+  int bottom() const { return top + height; }
+};
+
+std::ostream& operator<<(std::ostream& out, const window_area& area) {
+  return out << area.width << "x" << area.height << "+" << area.left << "+" << area.top;
 }
 
-TEST(RealWindow, TheZoomPlaysInWindow101AndAsksBeforeClosing) {
-  x_server server;
-  ASSERT_TRUE(server.ready()) << "Xvfb did not start";
-  background_process program({.arguments = {JULIA_ZOOM_PROGRAM},
-                              .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
-                              .set_environment = {"DISPLAY=" + server.display()},
-                              .working_directory = make_temporary_directory()});
+// From xwininfo, which gives the true position of a window a window manager
+// has framed.
+window_area area_of(const x_server& server, const std::string& window) {
+  const auto said = server.run({"xwininfo", "-id", window});
+  const auto value = [&](const std::string& name) {
+    const auto line = said.standard_output.find(name + ":");
+    return line == std::string::npos
+               ? -1
+               : std::atoi(said.standard_output.c_str() + line + name.size() + 1);
+  };
+  return {value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"),
+          value("Height")};
+}
 
-  const std::string map_window = find_window(server, "^Julia set$", 120);
-  if (map_window.empty()) {
-    const auto ended = program.wait(std::chrono::seconds(1));
-    FAIL() << "no window titled \"Julia set\"; the program said:\n" << ended.standard_error;
-  }
+bool on_screen(const window_area& area) {
+  return area.left >= 0 && area.top >= 0 && area.right() <= screen_width &&
+         area.bottom() <= screen_height;
+}
+
+bool overlapping(const window_area& first, const window_area& second) {
+  return first.left < second.right() && second.left < first.right() &&
+         first.top < second.bottom() && second.top < first.bottom();
+}
+
+QImage screenshot(const x_server& server, const std::string& name) {
+  const std::string shot = MAPPLOT_BINARY_DIR "/tests/program/" + name + ".png";
+  if (server.run({"import", "-window", "root", shot}).exit_status != 0) return {};
+  return QImage(QString::fromStdString(shot));
+}
+
+// With the zoom finished: map and frame window side by side on screen, the
+// question on screen and off the map, the last frame shown. Then answers yes.
+void expect_placed_apart_then_close(const x_server& server, background_process& program,
+                                    const std::string& map_window, const std::string& shot_name) {
   const std::string frame_window = find_window(server, "finished", 600);
   ASSERT_FALSE(frame_window.empty()) << "the frame window never said the program had finished";
   EXPECT_TRUE(program.running()) << "the program ended without asking";
+  const std::string question = find_window(server, "^julia_zoom$", 10);
+  ASSERT_FALSE(question.empty()) << "no closing question";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
-  // No window manager runs, so windows may overlap: bring the map to a free spot.
-  server.run({"xdotool", "windowmove", map_window, "640", "480"});
-  server.run({"xdotool", "windowraise", map_window});
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-  const auto geometry = server.run({"xdotool", "getwindowgeometry", "--shell", map_window});
-  const std::string shot = MAPPLOT_BINARY_DIR "/tests/program/real_window.png";
-  ASSERT_EQ(server.run({"import", "-window", "root", shot}).exit_status, 0);
-  QImage screen(QString::fromStdString(shot));
+  const window_area map = area_of(server, map_window);
+  const window_area frame = area_of(server, frame_window);
+  const window_area asking = area_of(server, question);
+  EXPECT_TRUE(on_screen(map)) << map;
+  EXPECT_TRUE(on_screen(frame)) << "the input line is off screen: " << frame;
+  EXPECT_TRUE(on_screen(asking)) << asking;
+  EXPECT_FALSE(overlapping(map, frame)) << map << " and " << frame;
+  EXPECT_FALSE(overlapping(map, asking)) << map << " and " << asking;
+
+  const QImage screen = screenshot(server, shot_name);
   ASSERT_FALSE(screen.isNull());
-  EXPECT_EQ(check_julia_window(screen, geometry_value(geometry.standard_output, "X"),
-                               geometry_value(geometry.standard_output, "Y")),
-            "")
-      << "see " << shot;
+  EXPECT_EQ(check_julia_window(screen, map.left, map.top), "")
+      << "see " MAPPLOT_BINARY_DIR "/tests/program/" << shot_name << ".png";
 
   // The question box carries the program's name as its title; Enter takes
   // its default answer, yes.
-  const std::string question = find_window(server, "^julia_zoom$", 10);
-  ASSERT_FALSE(question.empty());
   server.run({"xdotool", "windowfocus", "--sync", question});
   server.run({"xdotool", "key", "--clearmodifiers", "Return"});
   const auto result = program.wait(std::chrono::seconds(30));
   EXPECT_FALSE(result.timed_out) << "the program did not close after the answer";
   EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+}
+
+// Window 101 captured whenever its picture changes, while a julia_zoom that
+// notes every frame it presents plays: each capture is one whole presented
+// frame (never a mixture of two), and frames appear in order.
+TEST(RealWindow, EveryFrameIsShownWholeInWindow101BesideTheConsole) {
+  x_server server;
+  ASSERT_TRUE(server.ready()) << "Xvfb did not start";
+  const std::string folder = make_temporary_directory();
+  const std::string frames_file = folder + "/frames.txt";
+  background_process program({.arguments = {RECORDED_ZOOM_PROGRAM, frames_file},
+                              .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
+                              .set_environment = {"DISPLAY=" + server.display()},
+                              .working_directory = folder});
+  const std::string map_window = find_window(server, "^Julia set$", 120);
+  if (map_window.empty()) {
+    const auto ended = program.wait(std::chrono::seconds(1));
+    FAIL() << "no window titled \"Julia set\"; the program said:\n" << ended.standard_error;
+  }
+  // The watcher stops once the picture has stayed the same for 3 seconds, so
+  // before the program is closed (a window going away is no frame).
+  background_process watcher({.arguments = {WINDOW_WATCHER_PROGRAM, map_window, "3"},
+                              .unset_environment = {"QT_QPA_PLATFORM"},
+                              .set_environment = {"DISPLAY=" + server.display()}});
+  const auto watched = watcher.wait(std::chrono::seconds(600));
+  expect_placed_apart_then_close(server, program, map_window, "real_window");
+
+  // Some late frames are alike: a picture stands for its first and last frame.
+  std::map<std::string, std::pair<int, int>> frames_of_hash;
+  std::istringstream frames(read_file(frames_file));
+  for (std::string number, hash, time; frames >> number >> hash >> time;) {
+    const int frame = std::stoi(number);
+    const auto [found, added] = frames_of_hash.emplace(hash, std::pair{frame, frame});
+    if (!added) found->second.second = frame;
+  }
+  ASSERT_FALSE(frames_of_hash.empty()) << "no frame was presented";
+
+  std::istringstream captures(watched.standard_output);
+  int whole = 0, mixed = 0, earliest_possible = 0;
+  bool in_order = true;
+  std::string unmatched;
+  for (std::string time, size, hash; captures >> time >> size >> hash;) {
+    const auto found = frames_of_hash.find(hash);
+    if (found == frames_of_hash.end()) {
+      ++mixed;
+      unmatched +=
+          "\n  at " + time + " ms, " + size + " after frame " + std::to_string(earliest_possible);
+      continue;
+    }
+    ++whole;
+    const auto [first, last] = found->second;
+    in_order = in_order && last >= earliest_possible;
+    earliest_possible = std::max(earliest_possible, first);
+  }
+  EXPECT_EQ(mixed, 0) << "captures that are no presented frame, of " << mixed + whole << ":"
+                      << unmatched;
+  EXPECT_GT(whole, 0) << watched.standard_error;
+  EXPECT_TRUE(in_order);
+  std::cout << "window 101 captured " << whole << " times; " << frames_of_hash.size()
+            << " different pictures presented\n";
+}
+
+TEST(RealWindow, WithAWindowManagerTheWindowsStillStandApartOnScreen) {
+  x_server server;
+  ASSERT_TRUE(server.ready()) << "Xvfb did not start";
+  background_process manager(
+      {.arguments = {"openbox"}, .set_environment = {"DISPLAY=" + server.display()}});
+  // The window manager is up once it has claimed the screen.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (server.run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"})
+             .standard_output.find("window id") == std::string::npos) {
+    ASSERT_TRUE(manager.running()) << "openbox did not start";
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "openbox did not take the screen";
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+
+  background_process program({.arguments = {JULIA_ZOOM_PROGRAM},
+                              .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
+                              .set_environment = {"DISPLAY=" + server.display()},
+                              .working_directory = make_temporary_directory()});
+  const std::string map_window = find_window(server, "^Julia set$", 120);
+  ASSERT_FALSE(map_window.empty()) << "no window titled \"Julia set\"";
+  expect_placed_apart_then_close(server, program, map_window, "real_window_managed");
 }
 
 // A map drawn into the current window: the console shows it until Enter is
@@ -86,16 +202,13 @@ TEST(RealWindow, AMapInTheConsoleWaitsForEnter) {
   ASSERT_FALSE(frame.empty());
   std::this_thread::sleep_for(std::chrono::seconds(2));
 
-  const auto geometry = server.run({"xdotool", "getwindowgeometry", "--shell", frame});
-  const int left = geometry_value(geometry.standard_output, "X");
-  const int top = geometry_value(geometry.standard_output, "Y");
+  const window_area area = area_of(server, frame);
   const std::string shot = MAPPLOT_BINARY_DIR "/tests/program/console_map.png";
-  ASSERT_EQ(server.run({"import", "-window", "root", shot}).exit_status, 0);
-  QImage screen(QString::fromStdString(shot));
+  QImage screen = screenshot(server, "console_map");
   ASSERT_FALSE(screen.isNull());
   // The 580 x 290 layout: cell (1, 1), value 0, lies bottom left and is black;
   // cell (3, 2), value 5, top right and white. Columns end at x = 0.5 and 1.5.
-  const auto grey = [&](int x, int y) { return qGray(screen.pixel(left + x, top + y)); };
+  const auto grey = [&](int x, int y) { return qGray(screen.pixel(area.left + x, area.top + y)); };
   EXPECT_EQ(grey(20, 250), 0) << "see " << shot;
   EXPECT_EQ(grey(270, 30), 255) << "see " << shot;
   EXPECT_EQ(grey(150, 250), 51) << "see " << shot;
@@ -105,8 +218,8 @@ TEST(RealWindow, AMapInTheConsoleWaitsForEnter) {
   server.run({"xdotool", "key", "--clearmodifiers", "Return"});
   ASSERT_FALSE(find_window(server, "finished", 30).empty()) << "Enter did not end the wait";
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  ASSERT_EQ(server.run({"import", "-window", "root", shot}).exit_status, 0);
-  screen.load(QString::fromStdString(shot));
+  screen = screenshot(server, "console_map");
+  ASSERT_FALSE(screen.isNull());
   EXPECT_NE(grey(270, 30), 255) << "the console did not return to text; see " << shot;
 
   const std::string question = find_window(server, "^console_map$", 10);

@@ -1,33 +1,27 @@
 #include "x_server.hpp"
 
-#include <sys/stat.h>
-
 #include <thread>
 
 namespace mapplot::testing {
-namespace {
 
-bool exists(const std::string& path) {
-  struct stat status;
-  return stat(path.c_str(), &status) == 0;
-}
-
-}  // namespace
-
-// -noreset: by default the server resets when its last client leaves, and a
-// client that connects during the reset is refused.
+// -displayfd 1: the server picks a free display number itself and writes it
+// to its standard output once it accepts clients. -noreset: by default the
+// server resets when its last client leaves, and a client that connects
+// during the reset is refused.
 x_server::x_server() {
-  int number = 90;
-  while (exists("/tmp/.X" + std::to_string(number) + "-lock")) ++number;
-  display_ = ":" + std::to_string(number);
   server_ = std::make_unique<background_process>(
-      process_request{.arguments = {"Xvfb", display_, "-screen", "0", "1280x1024x24", "-nolisten",
-                                    "tcp", "-noreset"}});
-  const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-  for (int attempt = 0; attempt < 200 && !ready_; ++attempt) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ready_ = exists(socket) && run({"xdpyinfo"}, 10).exit_status == 0;
+      process_request{.arguments = {"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24",
+                                    "-nolisten", "tcp", "-noreset"}});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (display_.empty() && std::chrono::steady_clock::now() < deadline && server_->running()) {
+    const std::string said = server_->standard_output_so_far();
+    if (const auto end = said.find('\n'); end != std::string::npos) {
+      display_ = std::string(":").append(said, 0, end);
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
   }
+  ready_ = !display_.empty() && run({"xdpyinfo"}, 10).exit_status == 0;
 }
 
 x_server::~x_server() {

@@ -7,7 +7,8 @@
 
 namespace mapplot::testing {
 
-// An Xvfb server on a free display number, stopped when destroyed.
+// An Xvfb server on a display number it chooses itself, so that servers
+// started side by side never compete for one; stopped when destroyed.
 class x_server {
  public:
   x_server();

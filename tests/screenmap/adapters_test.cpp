@@ -59,7 +59,7 @@ TEST_F(ScreenMapTest, MainRoutineShapeReachesTheCoreWhole) {
   for (std::size_t k = 0; k < grid.size(); ++k) grid[k] = static_cast<float>(k % 7);
   screen_map(std::span<const float>(x), std::span<const float>(y),
              grid_view<float>{grid.data(), n, n}, {.ownwindow = true, .update = false});
-  EXPECT_EQ(calls_of("draw_rectangle_world").size(), n * n);
+  EXPECT_EQ(cells().size(), n * n);
   const auto world = reals_of(calls_of("set_world_window").front());
   EXPECT_EQ(world[0], -60);
   EXPECT_EQ(world[1], -60);
@@ -72,7 +72,7 @@ TEST_F(ScreenMapTest, EmptyGridReachesTheCoreAndIsReported) {
              {.ownwindow = true});
   EXPECT_EQ(console.lines,
             std::vector<std::string>{" Warning: 0 values for a 2 x 2 grid, nothing drawn"});
-  EXPECT_TRUE(calls_of("draw_rectangle_world").empty());
+  EXPECT_TRUE(calls_of("fill_cells").empty());
 }
 
 }  // namespace

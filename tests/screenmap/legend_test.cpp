@@ -71,6 +71,16 @@ TEST_F(LegendTest, ValuesFromZeroTo255AndBlankLabels) {
   EXPECT_EQ(lines[8], "   max = 255.");
 }
 
+// The x digits come from the spread up to the world window's right edge, not
+// up to the largest x: 1 .. 1.001 reaches 1.0022 in the 580 x 270 layout, a
+// spread of 0.0022 (5 digits) where 0.001 would give 6.
+TEST_F(LegendTest, NarrowXRangeTakesItsDigitsFromTheWorldWindow) {
+  const auto lines = legend_lines({1, 1.001}, {0, 1}, {0, 1, 2, 3});
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[1], "   min = 1.0000");
+  EXPECT_EQ(lines[2], "   max = 1.0010");
+}
+
 TEST_F(LegendTest, LinesStepDownFromTheTopWithGapsBetweenGroups) {
   const std::vector<double> x{-1, 1}, y{0, 2};
   legend_lines(x, y, {0, 1, 2, 3});

@@ -70,16 +70,18 @@ class ScreenMapTest : public ::testing::Test {
     return texts;
   }
 
-  // The RGB colour set before each filled world rectangle ahead of the legend's
-  // fonts: the cells (and, on updating calls, the legend's clearing box last).
+  // The cells of the first batch, in drawing order.
+  const std::vector<pixel_cell>& cells() const {
+    static const std::vector<pixel_cell> none;
+    return windows.cell_batches.empty() ? none : windows.cell_batches.front();
+  }
+
+  // The colour of each cell of the first batch, as "red green blue".
   std::vector<std::string> cell_colors() const {
     std::vector<std::string> colors;
-    for (std::size_t i = 0; i + 1 < windows.calls.size(); ++i) {
-      if (operation_of(windows.calls[i]) == "init_fonts") break;
-      if (operation_of(windows.calls[i]) == "set_color_rgb" &&
-          operation_of(windows.calls[i + 1]) == "draw_rectangle_world") {
-        colors.push_back(windows.calls[i].substr(sizeof "set_color_rgb"));
-      }
+    for (const pixel_cell& cell : cells()) {
+      colors.push_back(std::to_string(cell.color.red) + ' ' + std::to_string(cell.color.green) +
+                       ' ' + std::to_string(cell.color.blue));
     }
     return colors;
   }

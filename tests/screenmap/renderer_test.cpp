@@ -60,11 +60,15 @@ TEST_F(RendererTest, PreparingCallOpensClearsFramesAndSetsTheWorld) {
   ASSERT_GT(windows.calls.size(), expected_start.size());
   EXPECT_EQ(std::vector<std::string>(windows.calls.begin(), windows.calls.begin() + 9),
             expected_start);
-  // Six cells, then the legend: no black box on a preparing call.
+  // The six cells in one batch, then the legend (no black box on a preparing
+  // call), and the whole call is one frame.
   const auto names = operations();
-  EXPECT_EQ(std::count(names.begin(), names.end(), "draw_rectangle_world"), 6);
-  EXPECT_EQ(names[9 + 12], "init_fonts");
-  EXPECT_EQ(names.back(), "draw_text");
+  EXPECT_EQ(windows.calls[9], "fill_cells 6");
+  EXPECT_TRUE(calls_of("draw_rectangle_world").empty());
+  EXPECT_EQ(names[10], "init_fonts");
+  EXPECT_EQ(names[names.size() - 2], "draw_text");
+  EXPECT_EQ(names.back(), "present_frame");
+  EXPECT_EQ(std::count(names.begin(), names.end(), "present_frame"), 1);
   EXPECT_TRUE(console.lines.empty());
 }
 
@@ -100,33 +104,44 @@ TEST_F(RendererTest, UpdateBlacksOutThePreviousLegendFromFourPixelsRightOfTheMap
 
 TEST_F(RendererTest, CellsSpanMidpointsWithHalfCellsAtTheBorders) {
   draw({0, 1, 2}, {0, 1}, {0, 1, 2, 3, 4, 5});
-  std::vector<std::vector<double>> cells;
-  for (const auto& call : calls_of("draw_rectangle_world")) cells.push_back(reals_of(call));
-  const std::vector<std::vector<double>> expected{{0, 0, 0.5, 0.5},   {0.5, 0, 1.5, 0.5},
-                                                  {1.5, 0, 2, 0.5},   {0, 0.5, 0.5, 1},
-                                                  {0.5, 0.5, 1.5, 1}, {1.5, 0.5, 2, 1}};
-  EXPECT_EQ(cells, expected);
+  // In the 580 x 270 layout the map spans pixels 4 .. 267 both ways, y upwards:
+  // x = 0.5 and 1.5 fall on columns 69.75 and 201.25, y = 0.5 on row 135.5.
+  std::vector<pixel_rectangle> areas;
+  for (const pixel_cell& cell : cells()) areas.push_back(cell.area);
+  const std::vector<pixel_rectangle> expected{{4, 136, 70, 267},    {70, 136, 201, 267},
+                                              {201, 136, 267, 267}, {4, 4, 70, 136},
+                                              {70, 4, 201, 136},    {201, 4, 267, 136}};
+  EXPECT_EQ(areas, expected);
   EXPECT_EQ(cell_colors(), (std::vector<std::string>{"0 0 0", "51 51 51", "102 102 102",
                                                      "153 153 153", "204 204 204", "255 255 255"}));
 }
 
+// The grids below have two equal rows: a single row spans no height, and its
+// cells would reach no pixel.
+std::vector<std::string> twice(const std::vector<std::string>& row) {
+  std::vector<std::string> rows = row;
+  rows.insert(rows.end(), row.begin(), row.end());
+  return rows;
+}
+
 TEST_F(RendererTest, HalfLevelsRoundUp) {
-  draw({0, 1, 2}, {0}, {0, 1, 2});
-  EXPECT_EQ(cell_colors(), (std::vector<std::string>{"0 0 0", "128 128 128", "255 255 255"}));
+  draw({0, 1, 2}, {0, 1}, {0, 1, 2, 0, 1, 2});
+  EXPECT_EQ(cell_colors(), twice({"0 0 0", "128 128 128", "255 255 255"}));
 }
 
 TEST_F(RendererTest, CoreScalesTheCallersValuesInPlace) {
-  std::vector<double> x{0, 1, 2}, y{0}, z{0, 5, 10, 20};  // the extra value joins the scaling
+  // The extra value joins the scaling.
+  std::vector<double> x{0, 1, 2}, y{0, 1}, z{0, 5, 10, 0, 5, 10, 20};
   screen_map(x, y, std::span<double>(z), {.ownwindow = true});
-  EXPECT_EQ(z, (std::vector<double>{0, 63.75, 127.5, 255}));
-  EXPECT_EQ(cell_colors(), (std::vector<std::string>{"0 0 0", "64 64 64", "128 128 128"}));
+  EXPECT_EQ(z, (std::vector<double>{0, 63.75, 127.5, 0, 63.75, 127.5, 255}));
+  EXPECT_EQ(cell_colors(), twice({"0 0 0", "64 64 64", "128 128 128"}));
 }
 
 TEST_F(RendererTest, LogarithmicScaleLeavesTheCallersValuesAlone) {
-  std::vector<double> x{0, 1, 2}, y{0}, z{1, 10, 100};
+  std::vector<double> x{0, 1, 2}, y{0, 1}, z{1, 10, 100, 1, 10, 100};
   screen_map(x, y, std::span<double>(z), {.logscale = true, .ownwindow = true});
-  EXPECT_EQ(z, (std::vector<double>{1, 10, 100}));
-  EXPECT_EQ(cell_colors(), (std::vector<std::string>{"0 0 0", "128 128 128", "255 255 255"}));
+  EXPECT_EQ(z, (std::vector<double>{1, 10, 100, 1, 10, 100}));
+  EXPECT_EQ(cell_colors(), twice({"0 0 0", "128 128 128", "255 255 255"}));
 }
 
 TEST_F(RendererTest, ConstantValuesStopAfterThePreparation) {
@@ -137,12 +152,15 @@ TEST_F(RendererTest, ConstantValuesStopAfterThePreparation) {
                                           "set_color_index 1",
                                           "draw_rectangle filled 4 4 287 287",
                                           "set_viewport 4 4 577 287"};
-  ASSERT_EQ(windows.calls.size(), 7u);
-  EXPECT_EQ(std::vector<std::string>(windows.calls.begin(), windows.calls.end() - 1), expected);
+  // The preparation is shown; the console is not given back.
+  ASSERT_EQ(windows.calls.size(), 8u);
+  EXPECT_EQ(std::vector<std::string>(windows.calls.begin(), windows.calls.end() - 2), expected);
+  EXPECT_EQ(windows.calls.back(), "present_frame");
   windows.calls.clear();
 
   draw({0, 1}, {0, 1}, {7, 7, 7, 7}, {.ownwindow = false, .update = true});
-  EXPECT_EQ(operations(), (std::vector<std::string>{"set_viewport", "set_world_window"}));
+  EXPECT_EQ(operations(),
+            (std::vector<std::string>{"set_viewport", "set_world_window", "present_frame"}));
   EXPECT_TRUE(console.lines.empty());
 }
 
@@ -160,10 +178,12 @@ TEST_F(RendererTest, WithoutOwnWindowTheConsoleIsRestoredAfterEnter) {
   draw({0, 1}, {0, 1}, {0, 1, 2, 3}, {.ownwindow = false});
   EXPECT_TRUE(calls_of("open_graphics_window").empty());
   EXPECT_TRUE(calls_of("focus_graphics_window").empty());
-  const std::vector<std::string> tail(windows.calls.end() - 6, windows.calls.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{
-                      "draw_text \"   max = 3.00\"", "wait_for_enter", "reset_window_mode",
-                      "clear_window", "set_font \"t'Terminal'h12w8\"", "set_text_color_index 7"}));
+  // The map is shown whole before the console waits.
+  const std::vector<std::string> tail(windows.calls.end() - 7, windows.calls.end());
+  EXPECT_EQ(tail,
+            (std::vector<std::string>{"draw_text \"   max = 3.00\"", "present_frame",
+                                      "wait_for_enter", "reset_window_mode", "clear_window",
+                                      "set_font \"t'Terminal'h12w8\"", "set_text_color_index 7"}));
   EXPECT_EQ(calls_of("draw_rectangle").front(), "draw_rectangle outline 1 1 290 290");
 }
 
@@ -172,7 +192,7 @@ TEST_F(RendererTest, ShortValueVectorDrawsOnlyThePreparationAndSaysWhy) {
   EXPECT_EQ(operations(),
             (std::vector<std::string>{"open_graphics_window", "focus_graphics_window",
                                       "clear_window", "set_color_index", "draw_rectangle",
-                                      "set_color_index", "draw_rectangle"}));
+                                      "set_color_index", "draw_rectangle", "present_frame"}));
   EXPECT_EQ(console.lines,
             std::vector<std::string>{" Warning: 5 values for a 3 x 2 grid, nothing drawn"});
 }
@@ -180,8 +200,8 @@ TEST_F(RendererTest, ShortValueVectorDrawsOnlyThePreparationAndSaysWhy) {
 TEST_F(RendererTest, EmptyCoordinatesDrawNothingAndSayWhy) {
   draw({}, {0, 1}, {1, 2}, {.ownwindow = true, .update = true});
   draw({0, 1}, {}, {}, {.ownwindow = true, .update = true});
-  EXPECT_EQ(operations(),
-            (std::vector<std::string>{"focus_graphics_window", "focus_graphics_window"}));
+  EXPECT_EQ(operations(), (std::vector<std::string>{"focus_graphics_window", "present_frame",
+                                                    "focus_graphics_window", "present_frame"}));
   EXPECT_EQ(console.lines, (std::vector<std::string>{" Warning: no x coordinates, nothing drawn",
                                                      " Warning: no y coordinates, nothing drawn"}));
 }
@@ -189,14 +209,16 @@ TEST_F(RendererTest, EmptyCoordinatesDrawNothingAndSayWhy) {
 TEST_F(RendererTest, InTheConsoleWindowAnEarlyEndStillGivesTheConsoleBack) {
   draw({}, {0, 1}, {1, 2}, {.ownwindow = false, .update = true});
   EXPECT_EQ(operations(),
-            (std::vector<std::string>{"wait_for_enter", "reset_window_mode", "clear_window",
-                                      "set_font", "set_text_color_index"}));
+            (std::vector<std::string>{"present_frame", "wait_for_enter", "reset_window_mode",
+                                      "clear_window", "set_font", "set_text_color_index"}));
   EXPECT_EQ(console.lines, std::vector<std::string>{" Warning: no x coordinates, nothing drawn"});
 }
 
-TEST_F(RendererTest, CoordinatesWithoutExtentAreDrawnButSaidToLeaveTheMapEmpty) {
+TEST_F(RendererTest, CoordinatesWithoutExtentLeaveTheMapEmptyAndSaySo) {
   draw({0, 1, 2}, {5}, {0, 1, 2});
-  EXPECT_EQ(cell_colors().size(), 3u);
+  // No row has a pixel height, so no cell reaches the window; the legend does.
+  EXPECT_EQ(windows.calls[9], "fill_cells 0");
+  EXPECT_EQ(calls_of("draw_text").size(), 9u);
   EXPECT_EQ(console.lines,
             std::vector<std::string>{" Warning: the y coordinates span no height, map empty"});
 }
@@ -224,10 +246,12 @@ TEST_F(RendererTest, NonFiniteValuesGetFixedColoursAndStayOutOfTheRange) {
 }
 
 TEST_F(RendererTest, LogarithmOfZeroAndNegativeValues) {
-  std::vector<double> x{0, 1, 2, 3}, y{0}, z{0, -1, 1, 100};
+  std::vector<double> x{0, 1, 2, 3}, y{0, 1}, z{0, -1, 1, 100, 0, -1, 1, 100};
   screen_map(x, y, std::span<double>(z), {.logscale = true, .ownwindow = true});
-  EXPECT_EQ(cell_colors(), (std::vector<std::string>{"0 0 0", "0 0 128", "0 0 0", "255 255 255"}));
-  EXPECT_EQ(console.lines.size(), 2u);  // the degenerate y, the values not finite
+  EXPECT_EQ(cell_colors(), twice({"0 0 0", "0 0 128", "0 0 0", "255 255 255"}));
+  EXPECT_EQ(console.lines,
+            std::vector<std::string>{
+                " Warning: 4 of 8 values not finite (NaN shown blue, -inf black, +inf white)"});
 }
 
 TEST_F(RendererTest, NoFiniteValueEndsLikeConstantValues) {
@@ -238,9 +262,9 @@ TEST_F(RendererTest, NoFiniteValueEndsLikeConstantValues) {
 }
 
 TEST_F(RendererTest, RangeBeyondTheDoubleRangeStillScales) {
-  std::vector<double> x{0, 1, 2}, y{0}, z{-1e308, 0, 1e308};
+  std::vector<double> x{0, 1, 2}, y{0, 1}, z{-1e308, 0, 1e308, -1e308, 0, 1e308};
   screen_map(x, y, std::span<double>(z), {.ownwindow = true});
-  EXPECT_EQ(cell_colors(), (std::vector<std::string>{"0 0 0", "128 128 128", "255 255 255"}));
+  EXPECT_EQ(cell_colors(), twice({"0 0 0", "128 128 128", "255 255 255"}));
 }
 
 TEST_F(RendererTest, DegenerateCoordinatesKeepEveryWorldCoordinateFinite) {
@@ -281,7 +305,7 @@ TEST_F(RendererTest, ConcurrentCallsAreSerialised) {
   }
   EXPECT_EQ(numbers.size(), static_cast<std::size_t>(threads * calls_per_thread));
   EXPECT_EQ(*numbers.rbegin() - *numbers.begin(), threads * calls_per_thread - 1);
-  EXPECT_EQ(windows.calls.size(), static_cast<std::size_t>(threads * calls_per_thread) * 38);
+  EXPECT_EQ(windows.calls.size(), static_cast<std::size_t>(threads * calls_per_thread) * 32);
 }
 
 }  // namespace

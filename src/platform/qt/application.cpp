@@ -15,6 +15,7 @@
 
 #include "platform/qt/frame_window.hpp"
 #include "platform/qt/qt_window_system.hpp"
+#include "platform/qt/screen_placement.hpp"
 #include "platform/qt/window_console_sink.hpp"
 #include "platform/window_system.hpp"
 
@@ -79,7 +80,7 @@ void run_routine(const std::function<void()>& program) {
 bool save_pictures(const qt_window_system& system, std::string_view application_name) {
   bool all_saved = true;
   for (const int number : system.window_numbers()) {
-    const QImage picture = system.canvas_snapshot(number);
+    const QImage picture = system.presented_image(number);
     if (picture.isNull()) continue;
     const std::string name =
         std::string(application_name) + "-window-" + std::to_string(number) + ".png";
@@ -99,7 +100,10 @@ int run_off_screen(const std::function<void()>& program, std::string_view applic
   qt_window_system system(display_mode::off_screen);
   install_window_system(&system);
   install_fatal_error_reporter(report_off_screen);
-  std::thread worker([&program] { run_routine(program); });
+  std::thread worker([&program, &system] {
+    run_routine(program);
+    system.present_unpresented();
+  });
   worker.join();
   install_window_system(nullptr);
   std::fflush(stdout);
@@ -135,11 +139,13 @@ int run_on_screen(QApplication& application, const std::function<void()>& progra
 
   std::atomic<bool> routine_returned{false};
   std::optional<std::thread> worker;
+  place_frame_window(frame, frame.narrowest_width());
   frame.show();
   // The routine starts once the event loop runs, so the frame window is up.
   QTimer::singleShot(0, &frame, [&] {
     worker.emplace([&] {
       run_routine(program);
+      system.present_unpresented();
       // Set before the question can be answered, so that a quick "yes" joins
       // this thread instead of ending the process under it.
       routine_returned = true;

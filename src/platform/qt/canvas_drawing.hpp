@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QImage>
+#include <span>
 #include <string_view>
 
 #include "platform/font_option.hpp"
 #include "platform/palette.hpp"
+#include "platform/window_system.hpp"
 #include "platform/world_transform.hpp"
 
 namespace mapplot {
@@ -20,6 +22,10 @@ void grow_canvas(QImage& image, int width, int height);
 void grow_canvas_to_hold(QImage& image, pixel_rectangle rectangle);
 
 void fill_pixels(QImage& image, pixel_rectangle rectangle, rgb_color color);
+
+// Grows `image` to hold the visible part of every cell, then fills the cells in
+// order, each clipped to `clip`.
+void fill_cells(QImage& image, std::span<const pixel_cell> cells, pixel_rectangle clip);
 
 // The one-pixel border of `rectangle`, only where it lies inside `clip`.
 void outline_pixels(QImage& image, pixel_rectangle rectangle, pixel_rectangle clip,

@@ -30,7 +30,7 @@ QFont console_font() {
 
 }  // namespace
 
-frame_window::frame_window(const QString& application_name, graphics_canvas& console_canvas)
+frame_window::frame_window(const QString& application_name, window_canvas& console_canvas)
     : application_name_(application_name) {
   const rgb_color silver = default_palette_color(7);
   text_color_ = QColor(silver.red, silver.green, silver.blue);
@@ -68,6 +68,11 @@ frame_window::frame_window(const QString& application_name, graphics_canvas& con
   resize(metrics.horizontalAdvance(QLatin1Char('0')) * (console_columns + 2) + 30,
          metrics.lineSpacing() * console_rows + input_->sizeHint().height() + 20);
   set_program_state(QStringLiteral("running"));
+}
+
+int frame_window::narrowest_width() const {
+  const QFontMetrics metrics(console_font());
+  return metrics.horizontalAdvance(QLatin1Char('0')) * (static_cast<int>(narrowest_line) + 2) + 30;
 }
 
 void frame_window::set_program_state(const QString& state) {

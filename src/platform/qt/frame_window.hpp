@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <atomic>
 
-#include "platform/qt/graphics_canvas.hpp"
+#include "platform/qt/window_canvas.hpp"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -21,7 +21,7 @@ class graphics_view;
 class frame_window final : public QWidget {
   Q_OBJECT
  public:
-  frame_window(const QString& application_name, graphics_canvas& console_canvas);
+  frame_window(const QString& application_name, window_canvas& console_canvas);
 
   // The title becomes "<application> — <state>".
   void set_program_state(const QString& state);
@@ -32,6 +32,9 @@ class frame_window final : public QWidget {
   void show_text();
   void request_input_line();
   graphics_view& canvas_view() { return *canvas_view_; }
+
+  // The narrowest the window may be made and still hold a console line.
+  int narrowest_width() const;
 
   // The console's width in characters; safe from any thread.
   std::size_t characters_per_line() const { return characters_per_line_.load(); }

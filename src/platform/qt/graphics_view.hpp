@@ -2,18 +2,20 @@
 
 #include <QWidget>
 
-#include "platform/qt/graphics_canvas.hpp"
+#include "platform/qt/window_canvas.hpp"
+
+class QScreen;
 
 namespace mapplot {
 
 // Shows one canvas on screen: a top-level graphics window, or the console
-// window's picture. Lives on the GUI thread and only copies pixels.
+// window's picture. Lives on the GUI thread and only copies presented pixels.
 class graphics_view final : public QWidget {
   Q_OBJECT
  public:
-  explicit graphics_view(graphics_canvas& canvas, QWidget* parent = nullptr);
+  explicit graphics_view(window_canvas& canvas, QWidget* parent = nullptr);
 
-  // Takes the canvas's current size and schedules a paint.
+  // Takes the presented picture's size and schedules a paint.
   void sync_with_canvas();
 
  protected:
@@ -22,7 +24,14 @@ class graphics_view final : public QWidget {
   void hideEvent(QHideEvent* event) override;
 
  private:
-  graphics_canvas& canvas_;
+  void follow_screen(QScreen* screen);
+
+  window_canvas& canvas_;
+  bool following_screen_changes_ = false;
 };
+
+// One refresh of `screen`: 1 / QScreen::refreshRate(), or 1/60 s when the
+// screen reports no rate.
+std::chrono::steady_clock::duration refresh_period(const QScreen* screen);
 
 }  // namespace mapplot

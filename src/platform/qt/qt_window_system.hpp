@@ -10,7 +10,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/qt/graphics_canvas.hpp"
+#include "platform/frame_pace.hpp"
+#include "platform/qt/window_canvas.hpp"
 #include "platform/window_system.hpp"
 
 namespace mapplot {
@@ -19,15 +20,15 @@ class frame_window;
 class graphics_view;
 
 enum class display_mode {
-  on_screen,   // windows are shown, and drawing keeps pace with their painting
+  on_screen,   // windows are shown, and presenting keeps pace with their painting
   off_screen,  // canvases only: no windows, nothing waits
 };
 
 // The windowing layer on Qt. Drawing operations come from the program's
-// thread and write into per-window canvases under the canvas's lock; the GUI
-// thread (the object's own) creates the windows and copies canvases to the
-// screen when asked. Create and destroy it on the GUI thread, and only once
-// no program thread draws any more.
+// thread and go into each window's back picture; present_frame hands a whole
+// frame to the GUI thread (the object's own), which creates and places the
+// windows and copies presented frames to the screen. Create and destroy it on
+// the GUI thread, and only once no program thread draws any more.
 class qt_window_system final : public QObject, public window_system {
   Q_OBJECT
  public:
@@ -51,9 +52,19 @@ class qt_window_system final : public QObject, public window_system {
   void init_fonts() override;
   void move_to_world(double x, double y) override;
   void draw_text(std::string_view text) override;
+  void fill_cells(std::span<const pixel_cell> cells) override;
+  void present_frame() override;
+  std::optional<window_picture> presented_picture(int number) const override;
+
+  // Program thread, once its routine has returned: presents whatever any
+  // window drew after its last frame, so that nothing drawn is lost.
+  void present_unpresented();
+
+  // The pace of presented frames on screen, for all windows.
+  frame_pace& pace() { return pace_; }
 
   // Window 0: the picture the console window shows while it is drawn into.
-  graphics_canvas& console_canvas() { return *console_; }
+  window_canvas& console_canvas() { return *console_; }
   // GUI thread, before the program's thread starts: the console window that
   // shows window 0 and takes the lines wait_for_enter waits for.
   void attach_frame_window(frame_window* frame);
@@ -63,32 +74,33 @@ class qt_window_system final : public QObject, public window_system {
   // program thread cannot hold up the end of the program.
   void cancel();
 
-  // A copy of window `number`'s pixels; a null image for a window never drawn.
-  QImage canvas_snapshot(int number) const;
+  // A copy of window `number`'s presented picture; a null image for a window
+  // that has presented nothing.
+  QImage presented_image(int number) const;
   // The numbers of all windows opened or drawn into, window 0 included.
   std::vector<int> window_numbers() const;
   std::string window_title(int number) const;
 
  private:
-  graphics_canvas& canvas_numbered(int number);
-  // Runs `draw` on the current canvas under its lock, after keeping pace with
-  // the screen, then has the change shown.
-  // A template rather than std::function: it runs for every cell of a map,
-  // and the captures would not fit std::function's inline buffer.
+  window_canvas& canvas_numbered(int number);
+  window_canvas* find_canvas(int number) const;
+  // Runs `draw` on the current window's back picture and notes that the
+  // console, if that is the window, now shows a picture.
   template <class Drawing>
   void draw_into_current(Drawing&& draw);
-  void keep_pace(graphics_canvas& canvas, std::unique_lock<std::mutex>& lock);
-  void show_change(graphics_canvas& canvas, bool switched_to_graphics);
+  void present(window_canvas& canvas);
   void post(std::function<void()> task);
   // GUI thread.
-  graphics_view& view_for(graphics_canvas& canvas);
-  void repaint(graphics_canvas& canvas);
+  graphics_view& view_for(window_canvas& canvas);
+  void repaint(window_canvas& canvas);
 
   const display_mode mode_;
+  frame_pace pace_;
   mutable std::mutex canvases_lock_;
-  std::map<int, std::unique_ptr<graphics_canvas>> canvases_;
-  graphics_canvas* console_ = nullptr;
-  graphics_canvas* current_ = nullptr;  // program thread
+  std::map<int, std::unique_ptr<window_canvas>> canvases_;
+  window_canvas* console_ = nullptr;
+  window_canvas* current_ = nullptr;    // program thread
+  bool console_shows_picture_ = false;  // program thread
   std::atomic<bool> cancelled_{false};
   std::atomic<frame_window*> frame_{nullptr};
 

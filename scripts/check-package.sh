@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# Checks mapplot the way another project uses it, from outside:
+# - installs the optimised build (static libraries) into a scratch prefix,
+#   builds examples/ against it with find_package and the data file example
+#   with pkg-config alone, runs them off screen and checks their files;
+# - does the same with shared libraries, then packs them as a .deb and checks
+#   its contents and dependencies;
+# - builds the data file part alone inside a consumer (add_subdirectory, Qt
+#   and PGPLOT switched off), and checks that it builds no tests or
+#   benchmarks and that its installation offers only that component;
+# - writes the API reference, failing on an undocumented public function.
+# Expects scripts/build-optimised.sh to have run (scripts/run-tests.sh does).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repository=$PWD
+optimised=build-bench
+shared=build-package-shared
+data_only=build-package-datamap
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/mapplot-package.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export QT_QPA_PLATFORM=offscreen
+
+fail() {
+  echo "check-package: $*" >&2
+  exit 1
+}
+
+configure() {
+  cmake "$@" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+}
+
+# What examples/write_data_file.cpp writes: lines end with CR LF.
+expected_data_file() {
+  printf '%s\r\n' "           2           3           1" \
+    "  -1.000000    " "   1.000000    " \
+    "  0.0000000E+00" "  0.5000000    " "   1.000000    " \
+    "   1.000000    " "   2.000000    " "   3.000000    " \
+    "   4.000000    " "   5.000000    " "   6.000000    " \
+    " x" " y" " Six values"
+}
+
+check_data_example() {
+  local program=$1 folder=$2
+  mkdir -p "$folder"
+  (cd "$folder" && "$program" >console.txt) || fail "$program failed"
+  cmp -s "$folder/field.dat" <(expected_data_file) || fail "$program: field.dat differs"
+  [ "$(cat "$folder/console.txt")" = "  Output in field.dat" ] ||
+    fail "$program: console says $(cat "$folder/console.txt")"
+}
+
+# Runs the examples built in $1 in folders of their own under $2.
+check_examples() {
+  local programs=$1 folder=$2
+  check_data_example "$programs/write_data_file" "$folder/data"
+
+  mkdir -p "$folder/plot"
+  (cd "$folder/plot" && "$programs/write_plot_file" >console.txt) || fail "write_plot_file failed"
+  [ "$(cat "$folder/plot/console.txt")" = "  Output in field.ps" ] ||
+    fail "write_plot_file: console says $(cat "$folder/plot/console.txt")"
+  [ "$(head -c 10 "$folder/plot/field.ps")" = "%!PS-Adobe" ] && tail -n 3 "$folder/plot/field.ps" | grep -q '^%%EOF' ||
+    fail "write_plot_file: field.ps is no complete PostScript file"
+
+  mkdir -p "$folder/window"
+  (cd "$folder/window" && "$programs/animate_own_window" >console.txt 2>messages.txt) ||
+    fail "animate_own_window failed: $(cat "$folder/window/messages.txt")"
+  [ ! -s "$folder/window/console.txt" ] || fail "animate_own_window wrote $(cat "$folder/window/console.txt")"
+  local picture=$folder/window/animate_own_window-window-101.png
+  grep -q "saved as animate_own_window-window-101.png" "$folder/window/messages.txt" && [ -f "$picture" ] ||
+    fail "animate_own_window saved no picture of window 101"
+  # The map's square (left of the legend) runs from black to white.
+  local extremes
+  extremes=$(convert "$picture" -crop 262x262+4+4 -colorspace Gray -format '%[fx:minima] %[fx:maxima]' info:)
+  awk -v e="$extremes" 'BEGIN { split(e, v, " "); exit !(v[1] < 0.05 && v[2] > 0.95) }' ||
+    fail "animate_own_window: the map in its picture spans only $extremes"
+}
+
+# A program of its own built with pkg-config alone: no Qt, no PGPLOT.
+check_pkg_config_consumer() {
+  local prefix=$1 folder=$2
+  local pc_folder flags
+  pc_folder=$(dirname "$(find "$prefix" -name mapplot-datamap.pc)")
+  flags=$(PKG_CONFIG_PATH=$pc_folder pkg-config --cflags --libs mapplot-datamap)
+  case "$flags" in *Qt* | *qt* | *pgplot*) fail "mapplot-datamap.pc pulls in $flags" ;; esac
+  mkdir -p "$folder"
+  # shellcheck disable=SC2086 # the flags are words
+  g++ -std=c++20 -Wall -Wextra -Werror examples/write_data_file.cpp $flags -o "$folder/write_data_file"
+  if readelf -d "$folder/write_data_file" | grep -q 'NEEDED.*\(Qt\|pgplot\)'; then
+    fail "the pkg-config consumer loads Qt or PGPLOT"
+  fi
+  LD_LIBRARY_PATH=$(dirname "$pc_folder") check_data_example "$folder/write_data_file" "$folder/run"
+}
+
+build_examples() {
+  local prefix=$1 folder=$2
+  configure -S examples -B "$folder" -DCMAKE_PREFIX_PATH="$prefix"
+  cmake --build "$folder" >/dev/null
+}
+
+echo "check-package: static libraries, find_package and pkg-config" >&2
+cmake --install "$optimised" --prefix "$scratch/static" >/dev/null
+build_examples "$scratch/static" "$scratch/static-examples"
+check_examples "$scratch/static-examples" "$scratch/static-run"
+check_pkg_config_consumer "$scratch/static" "$scratch/static-pkg-config"
+diff <(cd include && ls mapplot/*.hpp) <(cd "$scratch/static/include" && ls mapplot/*.hpp) >/dev/null ||
+  fail "the installed headers are not include/mapplot's"
+
+echo "check-package: shared libraries, the .deb" >&2
+configure -S . -B "$shared" -DBUILD_SHARED_LIBS=ON -DCMAKE_INSTALL_PREFIX=/usr \
+  -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=OFF
+cmake --build "$shared" >/dev/null
+cmake --install "$shared" --prefix "$scratch/shared" >/dev/null
+library=$(find "$scratch/shared" -name 'libmapplot_datamap.so.*.*.*')
+readelf -d "$library" | grep -q 'SONAME.*\[libmapplot_datamap\.so\.[0-9]' || fail "$library has no versioned SONAME"
+build_examples "$scratch/shared" "$scratch/shared-examples"
+check_examples "$scratch/shared-examples" "$scratch/shared-run"
+check_pkg_config_consumer "$scratch/shared" "$scratch/shared-pkg-config"
+(cd "$scratch/shared-run" && "$scratch/shared/bin/julia_zoom" >julia.txt 2>/dev/null) || fail "the installed julia_zoom failed"
+cmp -s "$scratch/shared-run/julia.txt" tests/driver/julia_console.txt || fail "the installed julia_zoom wrote other lines"
+
+(cd "$shared" && cpack -G DEB -B "$scratch/deb" >/dev/null)
+deb=$(find "$scratch/deb" -maxdepth 1 -name 'mapplot_*.deb')
+[ -n "$deb" ] || fail "cpack made no .deb"
+# The package holds exactly what the install rules install.
+diff <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort) \
+  <(cd "$scratch/shared" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort) ||
+  fail "$deb holds other files than the installation"
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libqt6widgets6 pgplot5; do
+  [[ "$depends" == *"$package"* ]] || fail "$deb does not depend on $package: $depends"
+done
+
+echo "check-package: the data file part alone, inside another project" >&2
+configure -S examples -B "$data_only" -DMAPPLOT_SOURCE_DIR="$repository" \
+  -DMAPPLOT_SCREEN=OFF -DMAPPLOT_PLOTFILES=OFF -DMAPPLOT_INSTALL=ON
+if grep -qE '^(Qt6_DIR|PGPLOT_INCLUDE_DIR|GTest_DIR|benchmark_DIR):' "$data_only/CMakeCache.txt"; then
+  fail "the data file part looked for Qt, PGPLOT, GoogleTest or Google Benchmark"
+fi
+cmake --build "$data_only" >/dev/null
+programs=$(ninja -C "$data_only" -t targets all | awk -F: '$2 ~ /EXECUTABLE_LINKER/ { print $1 }')
+[ "$programs" = write_data_file ] || fail "the consumer built $programs"
+check_data_example "$PWD/$data_only/write_data_file" "$scratch/data-only-run"
+cmake --install "$data_only" --prefix "$scratch/data-only" >/dev/null
+[ "$(cd "$scratch/data-only/include" && echo mapplot/*)" = \
+  "mapplot/console.hpp mapplot/data_map.hpp mapplot/map_request.hpp" ] ||
+  fail "the data file part installs $(cd "$scratch/data-only/include" && echo mapplot/*)"
+mkdir "$scratch/probe"
+cat >"$scratch/probe/CMakeLists.txt" <<'EOF'
+cmake_minimum_required(VERSION 3.25)
+project(component_probe LANGUAGES CXX)
+find_package(mapplot CONFIG REQUIRED COMPONENTS ${COMPONENTS})
+EOF
+probe() {
+  cmake -S "$scratch/probe" -B "$scratch/probe/build-$1" -DCMAKE_PREFIX_PATH="$scratch/data-only" \
+    -DCOMPONENTS="$1" 2>&1
+}
+probe datamap >/dev/null || fail "find_package(mapplot COMPONENTS datamap) failed on the data file part"
+for component in psmap screenmap; do
+  if message=$(probe "$component"); then
+    fail "find_package(mapplot COMPONENTS $component) succeeded without the component"
+  fi
+  [[ "$message" == *"built without its $component component"* ]] ||
+    fail "find_package(mapplot COMPONENTS $component) failed unclearly: $message"
+done
+
+echo "check-package: the API reference" >&2
+cmake --build "$optimised" --target docs >/dev/null || fail "the API reference has warnings"
+
+echo "check-package: all checks passed" >&2

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace mapplot {
+
+// Threads that live for the whole run and share out the rows of each grid:
+// each waits for the next grid, takes free rows until none is left, and waits
+// again, so no thread is started per frame.
+class grid_workers {
+ public:
+  // The program's workers, started on first use: one fewer than the machine
+  // has cores, since the calling thread takes rows too.
+  static grid_workers& shared();
+
+  explicit grid_workers(unsigned helper_count);
+  ~grid_workers();
+  grid_workers(const grid_workers&) = delete;
+  grid_workers& operator=(const grid_workers&) = delete;
+
+  // Runs row(index) once for every index in [0, count), on the workers and
+  // the calling thread, and returns when all have run. Rows are handed out
+  // one at a time, as they differ a lot in cost. Grids from several threads
+  // take turns.
+  void run_rows(int count, const std::function<void(int)>& row);
+
+  std::size_t helper_count() const { return helpers_.size(); }
+
+ private:
+  void help();
+  void take_rows(const std::function<void(int)>& row, int count);
+
+  std::mutex one_grid_at_a_time_;
+  std::mutex lock_;  // guards what follows, but the atomic
+  std::condition_variable grid_ready_;
+  std::condition_variable grid_done_;
+  std::uint64_t grid_number_ = 0;
+  const std::function<void(int)>* row_ = nullptr;
+  int row_count_ = 0;
+  std::size_t helpers_at_work_ = 0;
+  bool stopping_ = false;
+  std::atomic<int> next_row_{0};
+  std::vector<std::thread> helpers_;
+};
+
+}  // namespace mapplot

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+
+namespace mapplot {
+
+// How fast frames follow one another on screen, and whether they stop: the
+// windowing layer holds one pace for all its windows. The program's thread
+// asks for its turn just before it presents a frame, so it computes the next
+// frame while the current one is still shown; pausing holds it there, and a
+// step lets exactly one more frame through.
+class frame_pace {
+ public:
+  using clock = std::chrono::steady_clock;
+
+  explicit frame_pace(clock::duration interval) : interval_(interval) {}
+
+  clock::duration interval() const;
+  void set_interval(clock::duration interval);
+
+  void pause();
+  void resume();
+  // While paused: lets one more frame be presented. Otherwise nothing.
+  void step();
+  bool paused() const;
+
+  // Ends every wait at once, now and later.
+  void cancel();
+
+  // Waits for the turn of a window's next frame and returns the time that turn
+  // fell due, which the window passes back as `previous_turn` for the frame
+  // after (nothing for its first frame). Turns fall on a steady grid, one
+  // interval apart, or one period of `shortest` (the refresh period of the
+  // window's screen) if that is longer, so that a frame that comes late now
+  // and then does not slow the whole run down; a window more than a whole
+  // interval behind starts a new grid. No turn comes while paused but for
+  // steps. Nothing when cancelled.
+  std::optional<clock::time_point> wait_for_turn(std::optional<clock::time_point> previous_turn,
+                                                 clock::duration shortest);
+
+ private:
+  mutable std::mutex lock_;
+  std::condition_variable changed_;
+  clock::duration interval_;
+  bool paused_ = false;
+  long long steps_ = 0;
+  bool cancelled_ = false;
+};
+
+}  // namespace mapplot

@@ -1,0 +1,235 @@
+// The hand-off of whole frames from the program's thread to the screen: a
+// canvas painted by a slow stand-in for the GUI thread, the pace that holds
+// frames back, and the receivers that get every presented frame.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mapplot/window_pictures.hpp>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "platform/frame_pace.hpp"
+#include "platform/qt/canvas_drawing.hpp"
+#include "platform/qt/qt_window_system.hpp"
+#include "platform/qt/window_canvas.hpp"
+
+namespace mapplot {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Bounded by time, never by a count of rounds.
+bool becomes_true(const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+// The one colour of a picture, or nothing when it holds two.
+std::optional<QRgb> uniform_colour(const QImage& picture) {
+  if (picture.isNull()) return std::nullopt;
+  const QRgb first = picture.pixel(0, 0);
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      if (picture.pixel(x, y) != first) return std::nullopt;
+    }
+  }
+  return first;
+}
+
+QRgb colour_of_frame(int frame) {
+  return qRgb(frame, 255 - frame, 7);
+}
+
+// Frame k is painted in colour k, band by band, so a picture taken while a
+// frame is half drawn holds two colours.
+void draw_banded_frame(window_canvas& canvas, int frame) {
+  constexpr int bands = 8, band_height = 4, width = 40;
+  for (int band = 0; band < bands; ++band) {
+    canvas.draw([&](QImage& image, const drawing_state&) {
+      grow_canvas(image, width, bands * band_height);
+      const QRgb colour = colour_of_frame(frame);
+      fill_pixels(
+          image, {0, band * band_height, width - 1, (band + 1) * band_height - 1},
+          {static_cast<std::uint8_t>(qRed(colour)), static_cast<std::uint8_t>(qGreen(colour)),
+           static_cast<std::uint8_t>(qBlue(colour))});
+    });
+    std::this_thread::yield();
+  }
+}
+
+TEST(WindowCanvas, ASlowPaintSeesEveryFrameOnceAndNeverHalfDrawn) {
+  constexpr int frames = 40;
+  // A paint wait far beyond any test run, so that no frame may be passed over.
+  window_canvas canvas(101, std::chrono::hours(1));
+  frame_pace pace(0s);
+  canvas.set_shown(true);
+
+  std::atomic<bool> program_done{false};
+  std::thread program([&] {
+    for (int frame = 1; frame <= frames; ++frame) {
+      draw_banded_frame(canvas, frame);
+      EXPECT_EQ(canvas.present(&pace), frame);
+    }
+    program_done = true;
+  });
+
+  std::vector<int> painted;  // the frame shown by each paint, by its colour
+  bool torn = false;
+  while (!(program_done && !painted.empty() && painted.back() == frames)) {
+    canvas.paint([&](const QImage& front) {
+      std::this_thread::sleep_for(2ms);  // a paint slower than the drawing
+      const auto colour = uniform_colour(front);
+      if (front.isNull()) return;
+      if (!colour) {
+        torn = true;
+        return;
+      }
+      painted.push_back(qRed(*colour));
+    });
+  }
+  program.join();
+
+  EXPECT_FALSE(torn) << "a paint saw a frame half drawn";
+  const std::set<int> seen(painted.begin(), painted.end());
+  EXPECT_EQ(seen.size(), static_cast<std::size_t>(frames)) << "a frame was never painted";
+  EXPECT_TRUE(std::is_sorted(painted.begin(), painted.end())) << "frames out of order";
+  EXPECT_EQ(canvas.frame_number(), frames);
+}
+
+TEST(WindowCanvas, PresentingWaitsForThePreviousPaintUntilHiddenOrCancelled) {
+  window_canvas canvas(101, std::chrono::hours(1));
+  frame_pace pace(0s);
+  canvas.set_shown(true);
+  draw_banded_frame(canvas, 1);
+  ASSERT_EQ(canvas.present(&pace), 1);
+
+  // Frame 1 is never painted: frame 2 waits until the window is hidden.
+  std::optional<long long> second;
+  std::thread waiting([&] {
+    draw_banded_frame(canvas, 2);
+    second = canvas.present(&pace);
+  });
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(canvas.frame_number(), 1);
+  canvas.set_shown(false);
+  waiting.join();
+  EXPECT_EQ(second, 2);
+
+  // Shown again and unpainted: cancelling ends the wait with nothing presented.
+  canvas.set_shown(true);
+  std::optional<long long> third{0};
+  std::thread cancelled([&] {
+    draw_banded_frame(canvas, 3);
+    third = canvas.present(&pace);
+  });
+  std::this_thread::sleep_for(50ms);
+  canvas.cancel();
+  cancelled.join();
+  EXPECT_EQ(third, std::nullopt);
+  EXPECT_EQ(uniform_colour(canvas.presented_image()), colour_of_frame(2));
+}
+
+TEST(FramePace, PausedOnlyAStepLetsAFrameThrough) {
+  frame_pace pace(0s);
+  pace.pause();
+  std::atomic<int> presented{0};
+  std::thread program([&] {
+    while (pace.wait_for_turn(frame_pace::clock::now(), 0s)) ++presented;
+  });
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(presented, 0);
+  pace.step();
+  ASSERT_TRUE(becomes_true([&] { return presented == 1; }));
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(presented, 1) << "one step let more than one frame through";
+  pace.step();
+  pace.step();
+  ASSERT_TRUE(becomes_true([&] { return presented == 3; }));
+  pace.resume();
+  ASSERT_TRUE(becomes_true([&] { return presented > 10; }));
+  pace.pause();
+  pace.cancel();
+  program.join();
+}
+
+class FrameReceivers : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "platform_test";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  }
+  void SetUp() override { install_window_system(&system); }
+  void TearDown() override { install_window_system(nullptr); }
+
+  // Draws frame `frame` of window `number` on a program thread and presents it.
+  void present_on_program_thread(int number, int frame) {
+    std::thread program([&] {
+      system.focus_graphics_window(number);
+      system.set_color_rgb(frame, 255 - frame, 7);
+      system.draw_rectangle(rectangle_style::filled, 0, 0, 29, 19);
+      system.present_frame();
+      system.present_frame();  // nothing new: no frame
+    });
+    program.join();
+  }
+
+  qt_window_system system{display_mode::off_screen};
+};
+
+TEST_F(FrameReceivers, GetEveryPresentedFrameAsShownUntilRemoved) {
+  struct received {
+    int window;
+    long long frame;
+    std::vector<std::uint32_t> pixels;
+  };
+  std::vector<received> frames;
+  const int id = add_frame_receiver([&](const presented_frame& frame) {
+    EXPECT_EQ(frame.pixels.size(), static_cast<std::size_t>(frame.width) * frame.height);
+    frames.push_back({frame.window_number, frame.frame_number,
+                      std::vector<std::uint32_t>(frame.pixels.begin(), frame.pixels.end())});
+  });
+  // One that takes a single frame and removes itself.
+  int single_id = 0;
+  int single_calls = 0;
+  single_id = add_frame_receiver([&](const presented_frame&) {
+    ++single_calls;
+    remove_frame_receiver(single_id);
+  });
+
+  present_on_program_thread(101, 1);
+  present_on_program_thread(102, 2);
+  present_on_program_thread(101, 3);
+  remove_frame_receiver(id);
+  present_on_program_thread(101, 4);
+
+  EXPECT_EQ(single_calls, 1);
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_EQ(frames[0].window, 101);
+  EXPECT_EQ(frames[0].frame, 1);
+  EXPECT_EQ(frames[1].window, 102);
+  EXPECT_EQ(frames[1].frame, 1);
+  EXPECT_EQ(frames[2].frame, 2);
+  EXPECT_EQ(frames[2].pixels.front(), 0xff000000u | colour_of_frame(3));
+
+  // What a window shows now is its last frame, with its number.
+  const auto shown = presented_picture(101);
+  ASSERT_TRUE(shown.has_value());
+  EXPECT_EQ(shown->frame_number, 3);
+  EXPECT_EQ(shown->width, 30);
+  EXPECT_EQ(shown->height, 20);
+  EXPECT_EQ(shown->pixels.front(), 0xff000000u | colour_of_frame(4));
+  EXPECT_EQ(presented_picture(55), std::nullopt);
+}
+
+}  // namespace
+}  // namespace mapplot
