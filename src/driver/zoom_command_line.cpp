@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "recording/video_format.hpp"
+#include "driver/video_format.hpp"
 
 namespace mapplot {
 namespace {

@@ -6,7 +6,7 @@
 #include <exception>
 #include <stdexcept>
 
-#include "recording/frame_files.hpp"
+#include "driver/frame_files.hpp"
 
 namespace mapplot {
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "driver/frame_picture.hpp"
+#include "driver/video_recorder.hpp"
 #include "driver/zoom_command_line.hpp"
-#include "recording/frame_picture.hpp"
-#include "recording/video_recorder.hpp"
 
 namespace mapplot {
 

@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "../program/child_process.hpp"
-#include "../recording/recorded_frames.hpp"
+#include "recorded_frames.hpp"
 
 namespace mapplot::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "recording/video_format.hpp"
+#include "driver/video_format.hpp"
 
 #include <algorithm>
 #include <bit>

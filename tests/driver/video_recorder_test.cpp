@@ -1,6 +1,6 @@
 // Videos made by the real ffmpeg, and every way a recording can fail leaving
 // no file behind (and an earlier video untouched).
-#include "recording/video_recorder.hpp"
+#include "driver/video_recorder.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "recording/frame_picture.hpp"
+#include "driver/frame_picture.hpp"
 
 #include <stdexcept>
 #include <string>

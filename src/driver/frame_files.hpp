@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "recording/frame_picture.hpp"
+#include "driver/frame_picture.hpp"
 
 namespace mapplot {
 

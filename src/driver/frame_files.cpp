@@ -1,4 +1,4 @@
-#include "recording/frame_files.hpp"
+#include "driver/frame_files.hpp"
 
 #include <QImage>
 #include <QSaveFile>

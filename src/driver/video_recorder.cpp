@@ -1,4 +1,4 @@
-#include "recording/video_recorder.hpp"
+#include "driver/video_recorder.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>

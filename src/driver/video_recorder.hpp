@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "recording/frame_picture.hpp"
-#include "recording/piped_process.hpp"
-#include "recording/video_format.hpp"
+#include "driver/frame_picture.hpp"
+#include "driver/piped_process.hpp"
+#include "driver/video_format.hpp"
 
 namespace mapplot {
 

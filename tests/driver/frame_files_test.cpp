@@ -1,6 +1,6 @@
 // Every way a frame file can fail is a clear error, never a broken file.
 // (Files written whole are checked with the zoom's recording.)
-#include "recording/frame_files.hpp"
+#include "driver/frame_files.hpp"
 
 #include <gtest/gtest.h>
 

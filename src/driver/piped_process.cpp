@@ -1,4 +1,4 @@
-#include "recording/piped_process.hpp"
+#include "driver/piped_process.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
