@@ -57,9 +57,11 @@ void zoom_recording::finish() {
       frames_taken_ > 0)
     std::fputc('\n', stderr);
   if (failure_) throw std::runtime_error(*failure_);
-  if (frames_taken_ == 0) {
+  if (frames_taken_ != expected_frames_) {
+    // A zoom with frames missing or added is no faithful recording of it.
     video_.reset();
-    throw std::runtime_error("no frames reached the recording");
+    throw std::runtime_error(std::to_string(frames_taken_) + " frames of the zoom were recorded, " +
+                             "not " + std::to_string(expected_frames_));
   }
   if (video_) video_->finish();
 }

@@ -27,7 +27,8 @@ class zoom_recording {
   void take(const frame_picture& frame) noexcept;
 
   // After the last frame: completes the video, or throws the first failure
-  // (std::runtime_error with the message that names the file and reason).
+  // (std::runtime_error with the message that names the file and reason), or
+  // throws when other than the expected number of frames came.
   void finish();
 
   int frames_taken() const;

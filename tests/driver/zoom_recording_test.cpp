@@ -66,8 +66,13 @@ TEST(ZoomRecording, AFailureIsKeptForTheEndAndLeavesNoVideo) {
   zoom_options options;
   options.video_file = folder / "zoom.webm";
   {
-    zoom_recording recording(options, frame_count, false);
-    EXPECT_THROW(recording.finish(), std::runtime_error) << "no frames is not a video";
+    // Every frame came through, but fewer than the zoom has.
+    zoom_recording recording(options, 3, false);
+    for (int number = 1; number <= 2; ++number) {
+      const auto pixels = synthetic_frame(width, height, number);
+      recording.take({width, height, pixels});
+    }
+    EXPECT_THROW(recording.finish(), std::runtime_error) << "2 frames of 3 made a video";
   }
   zoom_recording recording(options, frame_count, false);
   const auto pixels = synthetic_frame(width, height, 1);
