@@ -1,11 +1,12 @@
 #include "driver/frame_files.hpp"
 
 #include <QImage>
-#include <QSaveFile>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+
+#include "platform/qt/picture_file.hpp"
 
 namespace mapplot {
 
@@ -31,21 +32,8 @@ void write_frame_file(const std::filesystem::path& path, const frame_picture& fr
   // A view of the caller's pixels: 0xffRRGGBB is exactly QImage's RGB32.
   const QImage picture(reinterpret_cast<const uchar*>(frame.pixels.data()), frame.width,
                        frame.height, static_cast<qsizetype>(frame.width) * 4, QImage::Format_RGB32);
-  QSaveFile file(QString::fromStdString(path.string()));
-  const auto fail = [&path](const QString& reason) {
-    throw std::runtime_error("cannot write the frame file " + path.string() + ": " +
-                             reason.toStdString());
-  };
-  if (!file.open(QIODevice::WriteOnly)) fail(file.errorString());
-  if (!picture.save(&file, "PNG")) {
-    // The image writer does not say why; the device may.
-    const QString reason = file.error() != QFileDevice::NoError
-                               ? file.errorString()
-                               : QStringLiteral("PNG encoding failed");
-    file.cancelWriting();
-    fail(reason);
-  }
-  if (!file.commit()) fail(file.errorString());
+  if (const auto failure = save_picture_file(picture, path))
+    throw std::runtime_error("cannot write the frame file " + path.string() + ": " + *failure);
 }
 
 }  // namespace mapplot
