@@ -4,8 +4,6 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/frame_receivers.hpp"
 #include "platform/qt/canvas_drawing.hpp"
@@ -376,19 +374,16 @@ void qt_window_system::save_shown_picture(const window_canvas& canvas) {
   const std::string window = std::to_string(canvas.number());
   const std::string name = QCoreApplication::applicationName().toStdString() + "-window-" + window +
                            "-" + std::to_string(shown.frame_number) + ".png";
-  // Named in full on the console; a current folder that is gone leaves the
-  // name bare, and writing it then says why it failed.
-  std::error_code gone;
-  const std::filesystem::path path = std::filesystem::current_path(gone) / name;
-  const std::string where = path.string();
-  if (const auto failure = save_picture_file(shown.picture, path)) {
+  // In the current folder, and named on the console as the other outputs name
+  // their files, relative to it: a short name that the console does not wrap.
+  if (const auto failure = save_picture_file(shown.picture, name)) {
     write_console({std::string_view(" Cannot save window "), std::string_view(window),
-                   std::string_view(" as "), std::string_view(where), std::string_view(": "),
+                   std::string_view(" as "), std::string_view(name), std::string_view(": "),
                    std::string_view(*failure)});
     return;
   }
   write_console({std::string_view(" Window "), std::string_view(window),
-                 std::string_view(" saved as "), std::string_view(where)});
+                 std::string_view(" saved as "), std::string_view(name)});
 }
 
 void qt_window_system::cancel() {
