@@ -1,8 +1,9 @@
 // The zoom's cost beside its baseline, the plain one-thread computation of
-// the 335 grids alone: one frame's grid, the program's frame loop drawing
-// into a discarding window system and into real Qt canvases (off screen), and
-// the whole program run off screen as a user runs it (Qt start, 335 frames,
-// PNG saved). The loops report "x_plain_grids", their time as a multiple of
+// the 335 grids alone: the grids through each escape path on one thread and
+// through julia_grid on all cores, one frame's grid, the program's frame loop
+// drawing into a discarding window system and into real Qt canvases (off
+// screen), and the whole program run off screen as a user runs it (Qt start,
+// 335 frames, PNG saved). The loops report "x_plain_grids", their time as a multiple of
 // the baseline's, measured in the same run.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/escape_counts.hpp"
 #include "driver/play_julia_zoom.hpp"
 #include "platform/discarding_window_system.hpp"
 #include "platform/qt/qt_window_system.hpp"
@@ -115,6 +117,44 @@ void grids_alone(benchmark::State& state) {
   measure_against_plain_grids(state, plain_grids_of_the_zoom);
 }
 
+// The 335 grids row by row through one escape path, on one thread, with the
+// share of points the extended loop had to compute after all.
+void grids_one_thread(benchmark::State& state, mapplot::escape_path path) {
+  if (!mapplot::escape_path_supported(path)) {
+    state.SkipWithError("this processor lacks the instructions");
+    return;
+  }
+  std::vector<float> A(side * side);
+  std::size_t recomputed = 0;
+  measure_against_plain_grids(state, [&] {
+    recomputed = 0;
+    for (int k = 1; k <= mapplot::julia_frame_count; ++k) {
+      const julia_frame frame = mapplot::julia_window(k);
+      const mapplot::julia_row_starts starts = mapplot::julia_starts(frame);
+      for (int q = -60; q <= 60; ++q) {
+        const float im =
+            static_cast<float>(static_cast<long double>(q) * frame.ray / 60 + frame.cy);
+        const std::span<float, side> row(A.data() + (q + 60) * side, side);
+        recomputed += mapplot::escape_count_row(starts, im, row, path);
+      }
+      benchmark::DoNotOptimize(A.data());
+    }
+  });
+  state.counters["fallback_share"] =
+      static_cast<double>(recomputed) / (mapplot::julia_frame_count * side * side);
+}
+
+// The 335 grids through julia_grid, on all cores, nothing drawn.
+void grids_all_cores(benchmark::State& state) {
+  std::vector<float> A(side * side), X(side), Y(side);
+  measure_against_plain_grids(state, [&] {
+    for (int k = 1; k <= mapplot::julia_frame_count; ++k) {
+      mapplot::julia_grid(mapplot::julia_window(k), X, Y, A);
+      benchmark::DoNotOptimize(A.data());
+    }
+  });
+}
+
 using grid_function = mapplot::julia_grid_function;
 
 void one_frame(benchmark::State& state, grid_function grid) {
@@ -192,6 +232,19 @@ void whole_program_off_screen(benchmark::State& state) {
 }
 
 BENCHMARK(grids_alone)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK_CAPTURE(grids_one_thread, extended, mapplot::escape_path::extended)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
+BENCHMARK_CAPTURE(grids_one_thread, avx2, mapplot::escape_path::avx2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(20);
+BENCHMARK_CAPTURE(grids_one_thread, avx512, mapplot::escape_path::avx512)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(20);
+BENCHMARK(grids_all_cores)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
 BENCHMARK_CAPTURE(one_frame, plain, plain_grid)
     ->Arg(1)
     ->Arg(100)

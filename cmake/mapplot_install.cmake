@@ -97,6 +97,7 @@ else()
   list(APPEND header_exclusions
     PATTERN screen_map.hpp EXCLUDE
     PATTERN application.hpp EXCLUDE
+    PATTERN window_pictures.hpp EXCLUDE
     PATTERN julia_zoom.hpp EXCLUDE)
 endif()
 

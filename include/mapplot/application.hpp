@@ -28,6 +28,15 @@ namespace mapplot {
 /// std::bad_alloc as "insufficient virtual memory") and the process ends
 /// with a non-zero status.
 ///
+/// Standard descriptors that are closed at the start are first opened on
+/// /dev/null, so that no file the program opens later takes their place.
+/// A display that cannot be opened (or a platform Qt does not have) ends the
+/// process with one line, "<name>: cannot open display ...", on standard
+/// error and exit status 1. Console lines that could not be written to
+/// standard output, and a picture that could not be written whole, are
+/// reported on standard error and make the exit status a failure; a picture
+/// file appears only whole.
+///
 /// Call it once, from the main thread; only one windowing layer runs in a
 /// process at a time.
 ///
@@ -36,8 +45,10 @@ namespace mapplot {
 /// \param application_name  Names the frame window, the saved pictures and
 ///        the program's messages on standard error.
 /// \param program  The routine that draws; called once.
-/// \return EXIT_SUCCESS, or EXIT_FAILURE when a picture could not be saved
-///         off screen.
+/// \return EXIT_SUCCESS, or EXIT_FAILURE when a console line or a picture
+///         could not be written.
+/// \throws std::logic_error  Called again while a windowing layer runs
+///         (nested, or from another thread).
 int run_windowed_program(int argc, char** argv, std::string_view application_name,
                          std::function<void()> program);
 

@@ -34,14 +34,31 @@ namespace mapplot {
 /// differs from z.size() (the file is written all the same), then
 /// "  Output in <file>" once the file is complete under its name.
 ///
-/// The file is written under a temporary name beside it and renamed over
-/// the target only when complete: after a failure an earlier file of that
-/// name is as it was and no temporary file is left. The caller's arrays are
-/// only read.
+/// The file appears under its name only when complete: it is written beside
+/// the target under a temporary name, flushed to the disk and renamed over
+/// it. A call that fails keeps an earlier file of that name byte for byte and
+/// leaves no temporary file; two processes writing one name at once leave one
+/// of their files, whole. Its permissions and owner are kept.
 ///
-/// \throws std::invalid_argument  The file name is empty or blank.
-/// \throws std::system_error  The file cannot be created or written; the
-///         message names the file and the reason.
+/// The name (blanks around it removed) is a path taken literally: "-" or "?x"
+/// name files like any other, and it is never cut. A symbolic link is written
+/// through and kept, a dangling one too; a device or FIFO under the name is
+/// written in place.
+///
+/// Control characters in labels and title are written as blanks, so the last
+/// three lines stay three; texts are cut before a UTF-8 character that would
+/// not fit, never inside one.
+///
+/// The values are written straight from the caller's arrays, which are only
+/// read: a grid is already in the file's order, and double values are
+/// rounded to single precision as they are written. Nothing is copied.
+///
+/// \throws std::invalid_argument  Before anything is written: the file name
+///         is blank or holds a NUL byte, or a grid's nx * ny overflows the
+///         size of an array.
+/// \throws std::system_error  The file cannot be created or written (missing
+///         folder, full disk, file size limit, ...); the message names the
+///         file and the reason.
 void data_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
               const data_options& options = {});
 

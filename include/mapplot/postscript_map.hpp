@@ -16,44 +16,65 @@ namespace mapplot {
 ///
 /// The plot holds a grey-scale image of the grid (smallest value black,
 /// largest white), its outline, the axes box, the value wedge at the right
-/// and the labels. Calls may come from several threads: they are made one at
-/// a time, as PGPLOT has global state.
+/// and the labels. The other overloads bring their data to this form as the
+/// image is made, which is the one copy of the values a call makes. Calls may
+/// come from several threads: they are made one at a time, as PGPLOT has
+/// global state. The caller's arrays are only read.
 ///
 /// \param x  The x coordinates, nx of them; a single one makes a cell one
 ///           unit wide centred on it.
 /// \param y  The y coordinates, ny of them.
 /// \param z  The values, x index fastest: value (p, q) at p + q * nx. Surplus
-///           values are ignored; missing cells are drawn at the smallest
-///           value given.
+///           values are ignored; cells without a value stay blank.
 /// \param options  logscale (false), xlabel ("x"), ylabel ("y"), title
 ///           ("Representation of z=z(x,y)"), filename ("Map.ps"), device
 ///           ("ps"). The file name follows the device type: a name ending
 ///           in "ps" takes the type in place of those two letters unless it
-///           is "ps" ("Map.cps" for "cps"). A name longer than 80
-///           characters is used whole.
+///           is "ps" ("Map.cps" for "cps").
 ///
-/// Console lines:
+/// Devices: PS, VPS, CPS and VCPS (PostScript), GIF and VGIF, PNG and TPNG,
+/// LATEX, NULL (no file) and PGPLOT's X window devices XWINDOW and XSERVE (no
+/// file; they open on the program's X display, and PGPLOT asks on standard
+/// input before it closes the window). Case does not matter, and a type may
+/// be shortened to two letters or more that fit one device only.
+///
+/// The file appears under its name only when complete: PGPLOT writes a
+/// temporary file beside the target, which is checked for its format's
+/// ending (PostScript's "%%EOF", PNG's IEND, GIF's trailer, the LaTeX
+/// picture's end), flushed to the disk and renamed over the target. A call
+/// that fails keeps an earlier file byte for byte and leaves no temporary
+/// file; two processes writing one name at once leave one of their files,
+/// whole. The name (blanks around it removed) is a path taken literally:
+/// PGPLOT never sees it, so "?x" prompts for nothing, "-" is a file and not
+/// standard output, and no name is cut. A symbolic link is written through, a
+/// dangling one too; a device or FIFO under the name is written in place.
+///
+/// Console lines, as shown:
 /// - "  Warning: incompatible array sizes !!!" when nx * ny differs from
 ///   z.size();
-/// - "  Empty array: no plot written" for an empty x, y or z;
-/// - "  Blank plot file name: no plot written";
-/// - "  Grid too large to plot: no plot written";
-/// - "  Warning: <n> values not finite, drawn at the ends of the scale":
-///   NaN and -infinity at the smallest value, +infinity at the largest;
+/// - "  Warning: no x coordinates, no plot written" (or y coordinates,
+///   values), and no plot;
+/// - "  Warning: the x coordinates span no width, map empty" (or "are not
+///   all finite", "span more than the number range"), the same lines as on
+///   screen: the plot has frame, wedge and labels but no image;
+/// - a line counting the values that are not finite: NaN and -inf are drawn
+///   at the low end of the scale, +inf at the high end. A range of values
+///   wider than PGPLOT's image can take (about 1e36) is drawn divided by a
+///   power of ten, which the wedge's label gives ("x10^38");
 /// - "  Array is flat!" when the values span less than 1e-6;
-/// - "  Cannot open plot device <file>/<device>" for a device PGPLOT cannot
-///   open (unknown type, missing folder, no permission), and
-///   "  Cannot write plot file <file>" when the finished file cannot be put
-///   in place: no plot;
-/// - "  Output in <file>" last, only when the file is complete under its
-///   name; not for the null device and PGPLOT's X window devices, which
-///   write no file.
+/// - "  Cannot open plot device /xw" when PGPLOT's window device cannot open;
+/// - "  Cannot write plot file <file>" before the std::system_error below;
+/// - "  Output in <file>" last, only for a file complete under its name.
 ///
-/// PGPLOT's X window devices ("xw", "xs") open on the program's X display
-/// whatever the file name; PGPLOT then asks on standard input before it
-/// closes the window, as it does for its interactive devices. The caller's
-/// arrays are only read.
-///
+/// \throws std::invalid_argument  Before anything is written or drawn: a
+///         device type PGPLOT does not know, a one-letter or ambiguous
+///         abbreviation, a device whose output cannot be checked (terminals,
+///         plotters, other formats), a blank file name for a file device, a
+///         name holding a NUL byte, a grid whose nx * ny overflows the size of
+///         an array, or more cells than PGPLOT's int can index.
+/// \throws std::system_error  The file cannot be created or written whole
+///         (missing folder, full disk, file size limit, ...); the message
+///         names the file and the reason.
 /// \throws std::bad_alloc  Memory for the plot's copy of the grid runs out.
 void postscript_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
                     const postscript_options& options = {});

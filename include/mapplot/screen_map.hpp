@@ -45,15 +45,18 @@ namespace mapplot {
 ///           ("Representation of z=z(x,y)"), winsize (1), ownwindow
 ///           (false), update (false).
 ///
-/// Console lines, each after what was drawn:
+/// Console lines, as shown, each after what was drawn:
 /// - "  Warning: no windowing layer is running, maps are not drawn", once
 ///   per program, when no windowing layer runs (nothing is drawn);
-/// - " Warning: no x coordinates, nothing drawn" (likewise y) and
-///   " Warning: <n> values for a <nx> x <ny> grid, nothing drawn": the
+/// - "  Warning: no x coordinates, nothing drawn" (likewise y) and
+///   "  Warning: <n> values for a <nx> x <ny> grid, nothing drawn": the
 ///   window is prepared and nothing else is drawn;
-/// - " Warning: the x coordinates span no width, map empty" (likewise y);
-/// - " Warning: <k> of <n> values not finite (NaN shown blue, -inf black,
-///   +inf white)": the scale spans the finite values.
+/// - "  Warning: the x coordinates span no width, map empty" (likewise y,
+///   "span no height"), "... are not all finite, map empty" (no cells are
+///   drawn then) and "... span more than the number range, map empty": the
+///   same lines as for plot files;
+/// - "  Warning: <k> of <n> values not finite, NaN shown blue, -inf black,
+///   +inf white": the scale spans the finite values.
 ///
 /// Values that are all equal draw no cells and no legend. Calls from several
 /// threads are made one at a time.

@@ -1,98 +1,59 @@
 #include "psmap/contal.hpp"
 
-#include <algorithm>
 #include <array>
-#include <cmath>
 #include <string>
-#include <vector>
 
-#include "psmap/image_placement.hpp"
 #include "psmap/pgplot_binding.hpp"
-#include "request/value_range.hpp"
-#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {
 
-// The grid and the range of its finite values. Values that are not finite
-// would make PGIMAG's scale meaningless (one -inf from a logarithm of zero
-// turned the whole image white), so the range leaves them out and the grid
-// shows NaN and -inf at the minimum and +inf at the maximum.
-struct plot_range {
-  float minimum;
-  float maximum;
-  std::size_t not_finite;
-};
-
-plot_range fill_grid(std::span<const float> values, std::vector<float>& grid) {
-  const std::size_t available = std::min(values.size(), grid.size());
-  const value_range finite = finite_range(values.first(available));
-  plot_range range{.minimum = 0, .maximum = 0, .not_finite = finite.not_finite_count()};
-  if (finite.has_finite_values()) {
-    range.minimum = static_cast<float>(finite.min);
-    range.maximum = static_cast<float>(finite.max);
-  }
-  for (std::size_t k = 0; k < available; ++k) {
-    const float value = values[k];
-    if (std::isnan(value) || value == -HUGE_VALF) {
-      grid[k] = range.minimum;
-    } else if (value == HUGE_VALF) {
-      grid[k] = range.maximum;
-    } else {
-      grid[k] = value;
-    }
-  }
-  std::fill(grid.begin() + static_cast<std::ptrdiff_t>(available), grid.end(), range.minimum);
-  return range;
+void draw_image(const plot_image& image, std::size_t nx, const pgplot::transform& tr) {
+  // The caller has checked that the grid's cell count fits PGPLOT's int.
+  const int columns = static_cast<int>(nx);
+  const int rows = static_cast<int>(image.cells.size() / nx);
+  const int rest = static_cast<int>(image.cells.size() % nx);
+  if (rows > 0)
+    pgplot::imag(image.cells, columns, rows, 1, columns, 1, rows, image.minimum, image.maximum, tr);
+  if (rest > 0)
+    pgplot::imag(image.cells, columns, rows + 1, 1, rest, rows + 1, rows + 1, image.minimum,
+                 image.maximum, tr);
 }
 
 }  // namespace
 
-bool contal(std::span<const float> x, std::span<const float> y, std::span<const float> values,
+bool contal(const plot_image& image, std::size_t nx, const axis_extent& x, const axis_extent& y,
             const postscript_fields& fields, std::string_view device_name) {
-  const int nx = static_cast<int>(x.size());
-  const int ny = static_cast<int>(y.size());
-  std::vector<float> grid(x.size() * y.size());
-  const plot_range range = fill_grid(values, grid);
-
-  if (range.not_finite > 0) {
-    const std::string count = std::to_string(range.not_finite);
-    write_console({" Warning: ", std::string_view(count),
-                   " values not finite, drawn at the ends of the scale"});
-  }
-  const float spread = static_cast<float>(static_cast<long double>(range.maximum) - range.minimum);
-  if (std::fabs(spread) < 1.0e-6f) write_console({" Array is flat!"});
-
-  const axis_extent x_extent = extent_of(x);
-  const axis_extent y_extent = extent_of(y);
-  const pgplot::transform tr = image_transform(x_extent, y_extent);
-
-  if (pgplot::begin(0, device_name, 1, 1) != 1) {
-    write_console({" Cannot open plot device ", strip_blanks(fields.file_name), "/",
-                   fields.device.trimmed()});
-    return false;
-  }
+  const bool placed = x.fault == coordinate_fault::none && y.fault == coordinate_fault::none;
+  if (pgplot::begin(0, device_name, 1, 1) != 1) return false;
   pgplot::scf(2);
   pgplot::slw(3);
   pgplot::svp(0.12f, 0.83f, 0.12f, 0.88f);
-  pgplot::wnad(x_extent.window_low, x_extent.window_high, y_extent.window_low,
-               y_extent.window_high);
+  pgplot::wnad(x.window_low, x.window_high, y.window_low, y.window_high);
   pgplot::bbuf();
   static constexpr std::array<float, 2> ramp_levels{0.0f, 1.0f};
   static constexpr std::array<float, 2> ramp_intensity{0.0f, 1.0f};
   pgplot::ctab(ramp_levels, ramp_intensity, ramp_intensity, ramp_intensity, 1.0f, 0.5f);
-  pgplot::imag(grid, nx, ny, 1, nx, 1, ny, range.minimum, range.maximum, tr);
+  if (placed) draw_image(image, nx, image_transform(x, y));
   pgplot::ebuf();
   pgplot::sci(0);
   pgplot::sci(1);
   pgplot::sls(1);
   pgplot::slw(1);
   pgplot::sci(1);
-  const outline_polygon outline = outline_of(tr, x_extent, y_extent);
-  pgplot::line(outline.x, outline.y);
-  pgplot::box("bcnts", 0.0f, 0, "bcnts", 0.0f, 0);
+  if (placed) {
+    const outline_polygon outline = outline_of(x, y);
+    pgplot::line(outline.x, outline.y);
+  }
+  const auto box_options = [](const axis_extent& axis) {
+    return axis.fault == coordinate_fault::none ? "bcnts" : "bc";
+  };
+  pgplot::box(box_options(x), 0.0f, 0, box_options(y), 0.0f, 0);
   pgplot::sch(0.8f);
-  pgplot::wedg("ri", 3.0f, 4.0f, range.minimum, range.maximum, " ");
+  // Values held scaled down: the wedge's label gives the factor ("x10^38").
+  const std::string units =
+      image.scale_exponent == 0 ? " " : "\\x10\\u" + std::to_string(image.scale_exponent);
+  pgplot::wedg("ri", 3.0f, 4.0f, image.minimum, image.maximum, units);
   pgplot::sci(1);
   pgplot::sch(1.0f);
   pgplot::slw(3);

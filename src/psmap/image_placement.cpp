@@ -1,43 +1,69 @@
 #include "psmap/image_placement.hpp"
 
+#include <cmath>
+
 namespace mapplot {
+namespace {
 
-axis_extent extent_of(std::span<const float> coordinates) {
-  const float first = coordinates.front();
-  if (coordinates.size() == 1) {
-    return {.window_low = static_cast<float>(first - 0.5L),
-            .window_high = static_cast<float>(first + 0.5L),
-            .spacing = 1.0f,
-            .outline_low = 0.5f,
-            .outline_high = 1.5f};
-  }
-  const float last = coordinates.back();
-  const long double intervals = static_cast<long double>(coordinates.size() - 1);
-  return {.window_low = first,
-          .window_high = last,
-          .spacing = static_cast<float>((static_cast<long double>(last) - first) / intervals),
-          .outline_low = 1.0f,
-          .outline_high = static_cast<float>(coordinates.size())};
+// Below this span PGPLOT's scale from world to device units would overflow
+// single precision; such coordinates are as good as equal.
+constexpr long double narrowest_span = 1.0e-30L;
+
+axis_extent faulty(coordinate_fault fault) {
+  axis_extent extent;
+  extent.fault = fault;
+  return extent;
 }
 
-pgplot::transform image_transform(const axis_extent& x, const axis_extent& y) {
-  // The first cell sits at the first coordinate (or the centre of a single cell).
-  const long double x_first = x.window_low + (1.0L - x.outline_low) * x.spacing;
-  const long double y_first = y.window_low + (1.0L - y.outline_low) * y.spacing;
-  return {static_cast<float>(x_first - x.spacing), x.spacing, 0.0f,
-          static_cast<float>(y_first - y.spacing), 0.0f,      y.spacing};
+bool all_finite(const axis_extent& extent) {
+  for (const float value : {extent.window_low, extent.window_high, extent.offset, extent.spacing,
+                            extent.outline_low, extent.outline_high})
+    if (!std::isfinite(value)) return false;
+  return true;
 }
 
-outline_polygon outline_of(const pgplot::transform& tr, const axis_extent& x,
-                           const axis_extent& y) {
-  const auto world_x = [&](float j) {
-    return static_cast<float>(tr[0] + tr[1] * static_cast<long double>(j));
-  };
-  const auto world_y = [&](float i) {
-    return static_cast<float>(tr[3] + tr[5] * static_cast<long double>(i));
-  };
-  const float left = world_x(x.outline_low), right = world_x(x.outline_high);
-  const float bottom = world_y(y.outline_low), top = world_y(y.outline_high);
+}  // namespace
+
+template <class Real>
+axis_extent extent_of(std::span<const Real> coordinates) {
+  for (const Real coordinate : coordinates)
+    if (!std::isfinite(static_cast<float>(coordinate))) return faulty(coordinate_fault::not_finite);
+
+  const long double first = static_cast<float>(coordinates.front());
+  const long double last = static_cast<float>(coordinates.back());
+  const bool single = coordinates.size() == 1;
+  const long double low = single ? first - 0.5L : first;
+  const long double high = single ? first + 0.5L : last;
+  const long double spacing =
+      single ? 1.0L : (last - first) / static_cast<long double>(coordinates.size() - 1);
+  // The cells' index range of the outline: a single cell spans 0.5 to 1.5.
+  const long double outline_low = single ? 0.5L : 1.0L;
+  const long double outline_high = single ? 1.5L : static_cast<long double>(coordinates.size());
+  const long double offset = first - spacing;
+
+  axis_extent extent;
+  extent.window_low = static_cast<float>(low);
+  extent.window_high = static_cast<float>(high);
+  extent.spacing = static_cast<float>(spacing);
+  extent.offset = static_cast<float>(offset);
+  // Placed as PGPLOT will place them, from the transform in single precision.
+  extent.outline_low = static_cast<float>(extent.offset + extent.spacing * outline_low);
+  extent.outline_high = static_cast<float>(extent.offset + extent.spacing * outline_high);
+
+  const long double span = static_cast<long double>(extent.window_high) - extent.window_low;
+  if (!std::isfinite(extent.window_high - extent.window_low) || !all_finite(extent))
+    return faulty(coordinate_fault::too_wide);
+  if (std::fabs(span) < narrowest_span || extent.spacing == 0)
+    return faulty(coordinate_fault::no_spread);
+  return extent;
+}
+
+template axis_extent extent_of(std::span<const float>);
+template axis_extent extent_of(std::span<const double>);
+
+outline_polygon outline_of(const axis_extent& x, const axis_extent& y) {
+  const float left = x.outline_low, right = x.outline_high;
+  const float bottom = y.outline_low, top = y.outline_high;
   return {.x = {left, left, right, right, left}, .y = {bottom, top, top, bottom, bottom}};
 }
 

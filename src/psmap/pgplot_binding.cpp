@@ -2,7 +2,9 @@
 
 #include <cpgplot.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace mapplot::pgplot {
 namespace {
@@ -13,6 +15,24 @@ std::string terminated(std::string_view text) {
 }
 
 }  // namespace
+
+std::vector<std::string> device_types() {
+  int count = 0;
+  cpgqndt(&count);
+  std::vector<std::string> types;
+  for (int n = 1; n <= count; ++n) {
+    char type[32] = {};
+    char description[96] = {};
+    int type_length = sizeof type;
+    int description_length = sizeof description;
+    int interactive = 0;
+    cpgqdt(n, type, &type_length, description, &description_length, &interactive);
+    std::string_view name(type, static_cast<std::size_t>(std::clamp(type_length, 0, 31)));
+    if (name.starts_with('/')) name.remove_prefix(1);
+    if (!name.empty()) types.emplace_back(name);
+  }
+  return types;
+}
 
 int begin(int unit, std::string_view device_name, int panels_x, int panels_y) {
   return cpgbeg(unit, terminated(device_name).c_str(), panels_x, panels_y);

@@ -1,38 +1,26 @@
+// The three overloads that are not the core. A grid is already in the
+// flattened order in memory, so the image is made from where it lies, and
+// double values are rounded as it is made: no copies besides that one.
 #include <mapplot/postscript_map.hpp>
-#include <vector>
 
-#include "request/array_conversion.hpp"
-#include "request/complete_options.hpp"
+#include "psmap/plot_map.hpp"
+#include "request/grid_size.hpp"
 
-// The three overloads that bring their data into the core's form (single
-// precision, flat) and call it once with every option present.
 namespace mapplot {
 
 void postscript_map(std::span<const double> x, std::span<const double> y, std::span<const double> z,
                     const postscript_options& options) {
-  const postscript_options complete = complete_options(options);
-  const std::vector<float> x_single = narrow(x);
-  const std::vector<float> y_single = narrow(y);
-  const std::vector<float> z_single = narrow(z);
-  postscript_map(std::span<const float>(x_single), std::span<const float>(y_single),
-                 std::span<const float>(z_single), complete);
+  plot_map(x, y, z, options);
 }
 
 void postscript_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
                     const postscript_options& options) {
-  const postscript_options complete = complete_options(options);
-  const std::vector<float> z_flat = flatten<float>(z);
-  postscript_map(x, y, std::span<const float>(z_flat), complete);
+  plot_map(x, y, grid_values(z), options);
 }
 
 void postscript_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
                     const postscript_options& options) {
-  const postscript_options complete = complete_options(options);
-  const std::vector<float> x_single = narrow(x);
-  const std::vector<float> y_single = narrow(y);
-  const std::vector<float> z_flat = flatten<float>(z);
-  postscript_map(std::span<const float>(x_single), std::span<const float>(y_single),
-                 std::span<const float>(z_flat), complete);
+  plot_map(x, y, grid_values(z), options);
 }
 
 }  // namespace mapplot

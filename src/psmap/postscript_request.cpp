@@ -1,34 +1,6 @@
 #include "psmap/postscript_request.hpp"
 
-#include <algorithm>
-#include <cctype>
-
 namespace mapplot {
-namespace {
-
-// PGPLOT matches device types without regard to case.
-std::string upper_case(std::string_view text) {
-  std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return upper;
-}
-
-}  // namespace
-
-// PGPLOT takes any abbreviation of a device type that names one driver.
-bool abbreviates(std::string_view type, std::string_view full_name) {
-  return type.size() >= 2 && full_name.starts_with(type);
-}
-
-bool is_screen_device(const text_field& device) {
-  const std::string type = upper_case(device.trimmed());
-  return abbreviates(type, "XWINDOW") || abbreviates(type, "XSERVE");
-}
-
-bool writes_plot_file(const text_field& device) {
-  return !is_screen_device(device) && !abbreviates(upper_case(device.trimmed()), "NULL");
-}
 
 std::string output_file_name(std::string_view file_name, const text_field& device) {
   const std::string_view name = strip_trailing_blanks(file_name);
@@ -42,11 +14,6 @@ std::string output_file_name(std::string_view file_name, const text_field& devic
 }
 
 std::string device_name(std::string_view file_name, const text_field& device) {
-  if (is_screen_device(device)) {
-    std::string display_default(1, '/');
-    display_default += device.trimmed();
-    return display_default;
-  }
   std::string name(file_name);
   if (name.size() < text_field_length) name.resize(text_field_length, ' ');
   name += '/';

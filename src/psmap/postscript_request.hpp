@@ -29,15 +29,9 @@ postscript_fields resolve_postscript_fields(const postscript_options& options);
 // field is exactly "ps". Everything else is kept as given.
 std::string output_file_name(std::string_view file_name, const text_field& device);
 
-// PGPLOT's window devices draw on the X display rather than into a file.
-bool is_screen_device(const text_field& device);
-// Screen devices and the null device leave no file behind to report.
-bool writes_plot_file(const text_field& device);
-
-// What PGBEG is given: the file name blank padded to 80 characters (a longer
-// name whole), "/", and the device type without surrounding blanks. A screen
-// device takes the part before "/" as an X display, so it gets none and
-// opens on the display the program runs on.
+// What PGBEG is given for a file: the file name blank padded to 80
+// characters (a longer name whole), "/", and the device type without
+// surrounding blanks.
 std::string device_name(std::string_view file_name, const text_field& device);
 
 }  // namespace mapplot

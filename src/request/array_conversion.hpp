@@ -2,7 +2,6 @@
 
 #include <mapplot/map_request.hpp>
 #include <span>
-#include <stdexcept>
 #include <vector>
 
 #include "request/grid_size.hpp"
@@ -30,13 +29,8 @@ inline std::vector<float> narrow(std::span<const double> values) {
 // std::size_t throws std::invalid_argument before anything is read.
 template <class To, class From>
 std::vector<To> flatten(grid_view<From> grid) {
-  const auto cells = cell_count(grid.nx, grid.ny);
-  if (!cells) throw std::invalid_argument("grid_view: nx * ny overflows the size of an array");
-  if (grid.data == nullptr || *cells == 0) return {};
-  const From* begin = grid.data;
-  std::vector<To> flat(*cells);
-  for (std::size_t k = 0; k < flat.size(); ++k) flat[k] = static_cast<To>(begin[k]);
-  return flat;
+  const std::span<const From> values = grid_values(grid);
+  return std::vector<To>(values.begin(), values.end());
 }
 
 }  // namespace mapplot

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "textout/utf8_cut.hpp"
+
 namespace mapplot {
 
 std::string_view strip_leading_blanks(std::string_view text) {
@@ -30,7 +32,7 @@ std::string_view text_field::trimmed() const {
 text_field make_text_field(std::string_view text) {
   text_field field;
   field.characters.fill(' ');
-  std::copy_n(text.begin(), std::min(text.size(), text_field_length), field.characters.begin());
+  std::copy_n(text.begin(), utf8_cut(text, text_field_length), field.characters.begin());
   return field;
 }
 

@@ -8,7 +8,8 @@ namespace mapplot {
 
 inline constexpr std::size_t text_field_length = 80;
 
-// A text held in exactly 80 characters, blank padded; longer text is cut.
+// A text held in exactly 80 characters, blank padded; longer text is cut,
+// before a UTF-8 character that would not fit whole.
 struct text_field {
   std::array<char, text_field_length> characters;
 

@@ -1,10 +1,12 @@
 // The core overload: double precision, z flattened column by column.
+#include <cmath>
 #include <mapplot/screen_map.hpp>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/window_system.hpp"
+#include "request/console_warnings.hpp"
 #include "request/grid_size.hpp"
 #include "request/logarithm.hpp"
 #include "screenmap/grey_levels.hpp"
@@ -42,26 +44,27 @@ void prepare_window(window_system& windows, const map_layout& layout) {
 // Why the grid cannot be drawn from these arrays, or empty when it can. Checked
 // so that no cell reads past the end of x, y or z.
 std::string unusable_grid(std::size_t nx, std::size_t ny, std::size_t values) {
-  if (nx == 0) return "Warning: no x coordinates, nothing drawn";
-  if (ny == 0) return "Warning: no y coordinates, nothing drawn";
-  if (const auto cells = cell_count(nx, ny); !cells || values < *cells) {
-    return "Warning: " + std::to_string(values) + " values for a " + std::to_string(nx) + " x " +
-           std::to_string(ny) + " grid, nothing drawn";
-  }
+  constexpr std::string_view consequence = "nothing drawn";
+  if (nx == 0) return missing_array_warning("x coordinates", consequence);
+  if (ny == 0) return missing_array_warning("y coordinates", consequence);
+  if (values < nx * ny) return too_few_values_warning(values, nx, ny, consequence);
   return {};
 }
 
-// Coordinates that span no width or height leave the map no area to show.
-std::string degenerate_coordinates(const value_range& x_range, const value_range& y_range) {
-  if (!(x_range.max > x_range.min)) return "Warning: the x coordinates span no width, map empty";
-  if (!(y_range.max > y_range.min)) return "Warning: the y coordinates span no height, map empty";
-  return {};
+// Coordinates that are not finite, span nothing or span more than a double
+// holds leave the map no area to show.
+coordinate_fault placement_fault(std::span<const double> coordinates, const value_range& range,
+                                 double far_edge) {
+  const coordinate_fault fault =
+      coordinate_fault_of(coordinates, static_cast<long double>(range.max - range.min));
+  if (fault == coordinate_fault::none && !std::isfinite(far_edge))
+    return coordinate_fault::too_wide;
+  return fault;
 }
 
 std::string non_finite_warning(const value_range& range) {
-  return "Warning: " + std::to_string(range.total_count - range.finite_count) + " of " +
-         std::to_string(range.total_count) +
-         " values not finite (NaN shown blue, -inf black, +inf white)";
+  return not_finite_values_warning(range.not_finite_count(), range.total_count,
+                                   "NaN shown blue, -inf black, +inf white");
 }
 
 // The whole map goes to the layer as one batch of pixel rectangles.
@@ -96,6 +99,7 @@ void end_frame(window_system& windows, bool ownwindow) {
 
 void screen_map(std::span<const double> x, std::span<const double> y, std::span<double> z,
                 const screen_options& options) {
+  checked_cell_count(x.size(), y.size(), sizeof(double));
   const map_texts texts = prepare_map_texts(options);
   const bool logscale = options.logscale.value_or(false);
   const int winsize = options.winsize.value_or(1);
@@ -140,12 +144,12 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
 
   const value_range x_range = finite_range(x);
   const value_range y_range = finite_range(y);
-  // Drawn all the same: the legend still shows the ranges, the cells get no
-  // pixels, and the line says why.
-  if (const std::string why = degenerate_coordinates(x_range, y_range); !why.empty())
-    write_console({std::string_view(why)});
   const double wx2 = x_range.min + (x_range.max - x_range.min) * (layout.width - 7) /
                                        static_cast<double>(layout.height - 7);
+  const coordinate_fault x_fault = placement_fault(x, x_range, wx2);
+  const coordinate_fault y_fault = placement_fault(y, y_range, y_range.max);
+  if (x_fault != coordinate_fault::none) write_console({coordinate_warning(x_fault, 'x')});
+  if (y_fault != coordinate_fault::none) write_console({coordinate_warning(y_fault, 'y')});
   const pixel_rectangle viewport{4, 4, layout.width - 3, layout.height - 3};
   const world_window world{true, x_range.min, y_range.min, wx2, y_range.max};
   windows.set_viewport(viewport.left, viewport.top, viewport.right, viewport.bottom);
@@ -163,7 +167,10 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
   }
 
   scale_to_grey_levels(working_values, z_range);
-  draw_cells(windows, x, y, working_values, viewport, world, shared.cells);
+  // Cells over coordinates without spread get no pixels; a coordinate that is
+  // not finite would leave some drawn and some not, so none are.
+  if (x_fault != coordinate_fault::not_finite && y_fault != coordinate_fault::not_finite)
+    draw_cells(windows, x, y, working_values, viewport, world, shared.cells);
 
   draw_legend(windows,
               {.layout = layout,

@@ -4,6 +4,7 @@
 
 #include "textout/integer_field.hpp"
 #include "textout/real_field.hpp"
+#include "textout/utf8_cut.hpp"
 
 namespace mapplot {
 namespace {
@@ -25,7 +26,7 @@ class line_assembler {
     if (!current_.empty()) end_line();
     const std::size_t piece = width_ - 1;
     do {
-      const auto length = std::min(piece, text.size());
+      const auto length = utf8_cut(text, piece);
       current_ = ' ';
       current_ += text.substr(0, length);
       text.remove_prefix(length);

@@ -18,7 +18,8 @@ inline constexpr std::size_t file_line_width = 80;
 // items follow one another without separators; a text starting a line gets one
 // blank before it; a number that does not fit starts a new line; a text that
 // does not fit ends the line in progress and is written in pieces of at most
-// width - 1 characters, each on a line of its own after one blank.
+// width - 1 characters, each on a line of its own after one blank; a piece
+// ends before a UTF-8 character that would not fit whole.
 // Returns the lines without line ends; an empty statement gives one empty line.
 std::vector<std::string> assemble_lines(std::initializer_list<line_item> items, std::size_t width);
 

@@ -11,4 +11,9 @@ namespace mapplot {
 // console's width by the text line rules.
 void write_console(std::initializer_list<line_item> items);
 
+// The errno of the first console line that could not be written to standard
+// output, 0 while every line has been written: for a program that must not
+// end successfully with its output lost.
+int standard_output_error();
+
 }  // namespace mapplot

@@ -6,20 +6,6 @@
 
 namespace mapplot::testing {
 
-void data_file_test::SetUp() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  folder_ = std::filesystem::current_path() / "datamap_files" /
-            (std::string(info->test_suite_name()) + "." + info->name());
-  std::filesystem::remove_all(folder_);
-  std::filesystem::create_directories(folder_);
-  previous_working_directory_ = std::filesystem::current_path();
-  std::filesystem::current_path(folder_);
-}
-
-void data_file_test::TearDown() {
-  std::filesystem::current_path(previous_working_directory_);
-}
-
 std::vector<std::string> data_file_test::folder_entries() const {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder_))

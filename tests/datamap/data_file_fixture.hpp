@@ -7,20 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "scratch_folder.hpp"
+
 namespace mapplot::testing {
 
 // Each test runs in a fresh folder of its own, made the working directory so
 // that the default "Map.dat" lands there, with the console recorded.
 class data_file_test : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
   // Names of everything in the test's folder, sorted.
   std::vector<std::string> folder_entries() const;
 
-  std::filesystem::path folder_;
-  std::filesystem::path previous_working_directory_;
+  scratch_folder scratch_;
+  const std::filesystem::path& folder_ = scratch_.path();
   console_capture console_;
 };
 

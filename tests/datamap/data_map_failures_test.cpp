@@ -2,12 +2,15 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <mapplot/data_map.hpp>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "data_file_fixture.hpp"
@@ -15,6 +18,7 @@
 namespace mapplot {
 namespace {
 
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::read_whole_file;
 using testing::write_whole_file;
@@ -110,6 +114,94 @@ TEST_F(DataMapFailure, ABlankFileNameIsRejectedBeforeAnythingHappens) {
   }
   EXPECT_TRUE(folder_entries().empty());
   EXPECT_TRUE(console_.lines.empty());
+}
+
+TEST_F(DataMapFailure, ANameWithANulByteIsRejectedByEveryOverload) {
+  const std::string name("nul\0name.dat", 12);
+  const std::vector<double> xd{-1, 1}, yd{0, 0.5, 1}, zd{1, 2, 3, 4, 5, 6};
+  EXPECT_THROW(data_map(x, y, z, {.filename = name}), std::invalid_argument);
+  EXPECT_THROW(data_map(xd, yd, zd, {.filename = name}), std::invalid_argument);
+  EXPECT_THROW(data_map(x, y, grid_view<float>{z.data(), 2, 3}, {.filename = name}),
+               std::invalid_argument);
+  EXPECT_THROW(data_map(xd, yd, grid_view<double>{zd.data(), 2, 3}, {.filename = name}),
+               std::invalid_argument);
+  EXPECT_TRUE(folder_entries().empty());
+  EXPECT_TRUE(console_.lines.empty());
+}
+
+TEST_F(DataMapFailure, AGridWhoseSizeOverflowsIsRejectedBeforeAnythingIsRead) {
+  const std::size_t huge = std::size_t{1} << 33;
+  EXPECT_THROW(data_map(x, y, grid_view<float>{z.data(), huge, huge}), std::invalid_argument);
+  EXPECT_THROW(data_map(std::vector<double>{1}, std::vector<double>{1},
+                        grid_view<double>{nullptr, SIZE_MAX / 4, 3}),
+               std::invalid_argument);
+  EXPECT_TRUE(folder_entries().empty());
+  EXPECT_TRUE(console_.lines.empty());
+}
+
+// Names are file names: nothing in them is read as anything else.
+TEST_F(DataMapFailure, NamesThatMeanSomethingElseElsewhereAreFiles) {
+  for (const char* name : {"-", "?Device:"}) data_map(x, y, z, {.filename = name});
+  EXPECT_EQ(folder_entries(), (lines{"-", "?Device:"}));
+  EXPECT_EQ(read_whole_file("-"), read_whole_file("?Device:"));
+  EXPECT_EQ(console_.lines, (lines{"  Output in -", "  Output in ?Device:"}));
+}
+
+// A FIFO under the name is written in place, not replaced by a file.
+TEST_F(DataMapFailure, AFifoIsWrittenThroughAndStaysAFifo) {
+  ASSERT_EQ(::mkfifo("pipe.dat", 0644), 0);
+  std::string received;
+  std::thread reader([&received] { received = read_whole_file("pipe.dat"); });
+  data_map(x, y, z, {.filename = "pipe.dat"});
+  reader.join();
+  data_map(x, y, z);
+  EXPECT_EQ(received, read_whole_file("Map.dat"));
+  EXPECT_TRUE(std::filesystem::is_fifo("pipe.dat"));
+  EXPECT_EQ(folder_entries(), (lines{"Map.dat", "pipe.dat"}));
+}
+
+TEST_F(DataMapFailure, ADanglingLinkIsWrittenThroughAndKept) {
+  std::filesystem::create_symlink("made.dat", "Map.dat");
+  data_map(x, y, z);
+  EXPECT_TRUE(std::filesystem::is_symlink("Map.dat"));
+  EXPECT_EQ(read_whole_file("Map.dat"), read_whole_file("made.dat"));
+  EXPECT_EQ(folder_entries(), (lines{"Map.dat", "made.dat"}));
+}
+
+// Two processes writing one data file at once: the file is always one of
+// theirs, whole; no temporary file is left.
+TEST_F(DataMapFailure, TwoProcessesWritingOneFileLeaveOneWholeFile) {
+  const std::vector<float> many(20000, 0.5f), other(20000, 0.25f);
+  data_map(many, many, many, {.title = "first"});
+  const std::string first = read_whole_file("Map.dat");
+  data_map(other, other, other, {.title = "second"});
+  const std::string second = read_whole_file("Map.dat");
+  for (int round = 0; round < 6; ++round) {
+    pid_t children[2];
+    for (int which = 0; which < 2; ++which) {
+      children[which] = ::fork();
+      ASSERT_GE(children[which], 0);
+      if (children[which] == 0) {
+        console_capture quiet;
+        for (int repeat = 0; repeat < 3; ++repeat) {
+          if (which == 0) {
+            data_map(many, many, many, {.title = "first"});
+          } else {
+            data_map(other, other, other, {.title = "second"});
+          }
+        }
+        ::_exit(0);
+      }
+    }
+    for (const pid_t child : children) {
+      int status = 0;
+      ASSERT_EQ(::waitpid(child, &status, 0), child);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::string left = read_whole_file("Map.dat");
+    EXPECT_TRUE(left == first || left == second) << "round " << round;
+    EXPECT_EQ(folder_entries(), lines{"Map.dat"});
+  }
 }
 
 }  // namespace

@@ -178,6 +178,33 @@ TEST_F(DataMap, FileNamesLoseSurroundingBlanksButAreNeverCut) {
   EXPECT_EQ(folder_entries(), (lines{"blanks.dat", long_name}));
 }
 
+// A file name of 68 characters makes "  Output in <name>" exactly 80 columns:
+// one line, not two.
+TEST_F(DataMap, AnOutputLineThatFillsTheConsoleWidthExactlyStaysOneLine) {
+  const std::string name = std::string(64, 'f') + ".dat";
+  data_map(x, y, z, {.filename = name});
+  ASSERT_EQ(console_.lines, lines{"  Output in " + name});
+  EXPECT_EQ(console_.lines[0].size(), 80u);
+}
+
+// Control characters would break the file's last three lines apart; a
+// UTF-8 character is never cut in two, by the 80-character field or by the
+// 79-character pieces of a long line.
+TEST_F(DataMap, TextsKeepTheFileStructure) {
+  data_map(x, y, z, {.xlabel = "a\r\nb", .ylabel = std::string("c\0d\te\x7f", 7), .title = "t\n"});
+  EXPECT_EQ(read_whole_file("Map.dat"), example_file(example_values, {" a  b", " c d e", " t"}));
+
+  const std::string e_acute = "\xc3\xa9";
+  data_map(x, y, z,
+           {.xlabel = std::string(79, 'a') + e_acute,
+            .ylabel = std::string(78, 'b') + e_acute,
+            .title = std::string(77, 't') + "\xe2\x82\xac"});
+  EXPECT_EQ(
+      read_whole_file("Map.dat"),
+      example_file(example_values, {" " + std::string(79, 'a'), " " + std::string(78, 'b'),
+                                    " " + e_acute, " " + std::string(77, 't'), " \xe2\x82\xac"}));
+}
+
 TEST_F(DataMap, LargeInputsCrossTheWriteBufferIntact) {
   std::vector<float> values(20000);
   for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<float>(i) * 0.25f;

@@ -1,9 +1,13 @@
 // A small program run through run_windowed_program by the tests, in the way
 // julia_zoom is. Its first argument picks what the routine does.
+#include <unistd.h>
+
 #include <mapplot/application.hpp>
 #include <new>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <thread>
 
 #include "platform/window_system.hpp"
 #include "textout/write_console.hpp"
@@ -29,15 +33,45 @@ void draw_two_frames() {
 
 }  // namespace
 
+// A second windowing layer, asked for while the first runs.
+void run_again(int argc, char** argv) {
+  try {
+    mapplot::run_windowed_program(argc, argv, "platform_probe", [] {});
+    mapplot::write_console({"second layer ran"});
+  } catch (const std::logic_error& refused) {
+    mapplot::write_console({"refused: ", std::string_view(refused.what())});
+  }
+}
+
+// What each standard descriptor refers to, as the kernel names it.
+void name_standard_descriptors() {
+  for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+    char target[256] = {};
+    const std::string link = "/proc/self/fd/" + std::to_string(descriptor);
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target - 1);
+    const std::string line = std::to_string(descriptor) + " " +
+                             (length > 0 ? std::string(target, length) : std::string("closed")) +
+                             "\n";
+    ::write(2, line.data(), line.size());
+  }
+}
+
 int main(int argc, char** argv) {
   const std::string_view mode = argc > 1 ? argv[1] : "";
-  return mapplot::run_windowed_program(argc, argv, "platform_probe", [mode] {
+  return mapplot::run_windowed_program(argc, argv, "platform_probe", [mode, argc, argv] {
     if (mode == "draw") {
       draw_two_frames();
     } else if (mode == "exhaust") {
       throw std::bad_alloc();
     } else if (mode == "fail") {
       throw std::runtime_error("the grid is on fire");
+    } else if (mode == "nested") {
+      run_again(argc, argv);
+    } else if (mode == "concurrent") {
+      std::thread([argc, argv] { run_again(argc, argv); }).join();
+    } else if (mode == "descriptors") {
+      name_standard_descriptors();
+      draw_two_frames();
     } else if (mode == "input") {
       mapplot::write_console({"waiting"});
       mapplot::current_window_system().wait_for_enter();

@@ -1,6 +1,9 @@
 // run_windowed_program off screen, in a child process as a user would run it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <cstdlib>
@@ -8,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 namespace mapplot {
 namespace {
@@ -41,10 +45,20 @@ class WindowedProgram : public ::testing::Test {
   // Runs the probe with no display in `folder`, feeding it `input`.
   run_result run(const std::string& mode, const std::string& input = "") {
     std::ofstream(folder / "input") << input;
-    const std::string command =
-        "cd '" + folder.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" +
-        PLATFORM_PROBE_PROGRAM + "' " + mode + " < input > output 2> errors";
-    const int status = std::system(command.c_str());
+    return run_shell("< input > output", mode);
+  }
+
+  // Runs the probe in `folder` from a shell script: `setup` first ("ulimit
+  // -f 1"), then the probe with `environment` and `redirections`; standard
+  // error goes to "errors".
+  run_result run_shell(const std::string& redirections, const std::string& mode,
+                       const std::string& setup = "",
+                       const std::string& environment = "-u DISPLAY -u WAYLAND_DISPLAY") {
+    std::ofstream(folder / "run.sh")
+        << "cd '" << folder.string() << "' || exit 99\n"
+        << setup << "\nexec env -u QT_QPA_PLATFORM " << environment << " '"
+        << PLATFORM_PROBE_PROGRAM << "' " << mode << " 2> errors " << redirections << "\n";
+    const int status = std::system(("/bin/sh '" + (folder / "run.sh").string() + "'").c_str());
     run_result result;
     if (status != -1 && WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
     result.standard_output = read_whole(folder / "output");
@@ -92,6 +106,68 @@ TEST_F(WindowedProgram, AnyOtherExceptionIsAFatalErrorWithItsText) {
   EXPECT_NE(result.exit_status, 0);
   EXPECT_NE(result.standard_error.find("the grid is on fire"), std::string::npos)
       << result.standard_error;
+}
+
+TEST_F(WindowedProgram, ASecondLayerNestedOrFromAnotherThreadIsRefused) {
+  for (const char* mode : {"nested", "concurrent"}) {
+    const run_result result = run(mode);
+    EXPECT_EQ(result.exit_status, 0) << mode << "\n" << result.standard_error;
+    EXPECT_EQ(result.standard_output,
+              " refused: run_windowed_program: a windowing layer is already running\n")
+        << mode;
+  }
+}
+
+// Qt aborts when its platform cannot start; the program says so in one line.
+TEST_F(WindowedProgram, ADisplayThatCannotBeOpenedIsOneLineAndStatusOne) {
+  run_result result = run_shell("> output", "draw", "", "-u WAYLAND_DISPLAY DISPLAY=:4999");
+  EXPECT_EQ(result.exit_status, 1);
+  EXPECT_EQ(result.standard_error, "platform_probe: cannot open display \":4999\"\n");
+  result = run_shell("> output", "draw -platform xyz");
+  EXPECT_EQ(result.exit_status, 1);
+  EXPECT_EQ(result.standard_error, "platform_probe: cannot open display (platform \"xyz\")\n");
+}
+
+TEST_F(WindowedProgram, ClosedStandardDescriptorsAreOpenedOnTheNullDevice) {
+  const run_result result = run_shell("<&- >&-", "descriptors");
+  EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+  EXPECT_NE(result.standard_error.find("0 /dev/null\n1 /dev/null\n"), std::string::npos)
+      << result.standard_error;
+  EXPECT_TRUE(fs::exists(folder / "platform_probe-window-101.png"));
+}
+
+TEST_F(WindowedProgram, StandardOutputThatCannotBeWrittenFailsTheRun) {
+  const run_result result = run_shell("> /dev/full", "draw");
+  EXPECT_NE(result.exit_status, 0);
+  EXPECT_NE(result.standard_error.find("platform_probe: cannot write standard output: " +
+                                       std::generic_category().message(ENOSPC)),
+            std::string::npos)
+      << result.standard_error;
+}
+
+// A picture is whole or reported: cut short by a file size limit, or
+// written through a link to a full device, which stays a device.
+TEST_F(WindowedProgram, APictureThatCannotBeWrittenCompletelyFailsTheRun) {
+  run_result result = run_shell("> output", "draw", "trap '' XFSZ; ulimit -f 1");
+  EXPECT_NE(result.exit_status, 0);
+  EXPECT_NE(result.standard_error.find("could not save the picture of window 101"),
+            std::string::npos)
+      << result.standard_error;
+  for (const auto& entry : fs::directory_iterator(folder))
+    EXPECT_NE(entry.path().extension(), ".png") << entry.path();
+
+  // Root could rename over /dev/full itself; it gets a device node of its own.
+  const fs::path full = ::getuid() == 0 ? folder / "full" : fs::path("/dev/full");
+  if (::getuid() == 0) {
+    ASSERT_EQ(::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)), 0);
+  }
+  fs::create_symlink(full, folder / "platform_probe-window-101.png");
+  result = run_shell("> output", "draw");
+  EXPECT_NE(result.exit_status, 0);
+  EXPECT_NE(result.standard_error.find("could not save the picture of window 101"),
+            std::string::npos)
+      << result.standard_error;
+  EXPECT_TRUE(fs::is_character_file(full));
 }
 
 }  // namespace

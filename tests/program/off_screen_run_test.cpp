@@ -7,12 +7,14 @@
 
 #include "child_process.hpp"
 #include "map_picture.hpp"
+#include "scratch_folder.hpp"
 
 namespace mapplot::testing {
 namespace {
 
 TEST(OffScreenRun, ConsoleIsExactlyTheFrameLinesAndThePictureIsSaved) {
-  const std::string folder = make_temporary_directory();
+  const scratch_folder scratch;
+  const std::string folder = scratch.path();
   const auto result =
       run_process({.arguments = {JULIA_ZOOM_PROGRAM},
                    .unset_environment = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
@@ -41,7 +43,8 @@ TEST(OffScreenRun, ConsoleIsExactlyTheFrameLinesAndThePictureIsSaved) {
 }
 
 TEST(OffScreenRun, TheOffscreenPlatformWinsOverADisplay) {
-  const std::string folder = make_temporary_directory();
+  const scratch_folder scratch;
+  const std::string folder = scratch.path();
   const auto result =
       run_process({.arguments = {JULIA_ZOOM_PROGRAM},
                    .set_environment = {"QT_QPA_PLATFORM=offscreen", "DISPLAY=:4999"},
@@ -51,6 +54,32 @@ TEST(OffScreenRun, TheOffscreenPlatformWinsOverADisplay) {
   EXPECT_EQ(result.exit_status, 0) << result.standard_error;
   EXPECT_TRUE(result.standard_output ==
               read_file(MAPPLOT_SOURCE_DIR "/tests/driver/julia_console.txt"));
+}
+
+// The program's own outputs are checked: a display that does not answer is
+// one line and status 1, console lines that cannot be written fail the run.
+TEST(OffScreenRun, OutputsThatCannotBeWrittenAreReportedAndFailTheRun) {
+  const scratch_folder scratch;
+  const std::string folder = scratch.path();
+  auto result = run_process({.arguments = {JULIA_ZOOM_PROGRAM},
+                             .unset_environment = {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
+                             .set_environment = {"DISPLAY=:4999"},
+                             .working_directory = folder,
+                             .timeout = std::chrono::seconds(60)});
+  EXPECT_EQ(result.exit_status, 1);
+  EXPECT_EQ(result.standard_error, "julia_zoom: cannot open display \":4999\"\n");
+  EXPECT_EQ(result.standard_output, "");
+
+  result = run_process(
+      {.arguments = {"/bin/sh", "-c", std::string("exec '") + JULIA_ZOOM_PROGRAM + "' > /dev/full"},
+       .unset_environment = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
+       .working_directory = folder,
+       .timeout = std::chrono::seconds(600)});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_status, 1);
+  EXPECT_NE(result.standard_error.find("julia_zoom: cannot write standard output"),
+            std::string::npos)
+      << result.standard_error;
 }
 
 }  // namespace

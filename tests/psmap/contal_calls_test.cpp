@@ -2,14 +2,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <mapplot/console.hpp>
 #include <mapplot/postscript_map.hpp>
+#include <numeric>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "recorded_pgplot.hpp"
+#include "scratch_folder.hpp"
 
 namespace mapplot {
 namespace {
@@ -17,15 +25,43 @@ namespace {
 using recorded_pgplot::call;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+namespace fs = std::filesystem;
 
 std::string padded(std::string text) {
   text.resize(80, ' ');
   return text;
 }
 
+// The file part of what PGBEG is given: the temporary file PGPLOT writes,
+// named plainly, in the working folder, padded to 80 characters.
+void expect_staged_in_working_folder(const std::string& device_name, const std::string& type) {
+  ASSERT_EQ(device_name.size(), 81 + type.size()) << device_name;
+  EXPECT_THAT(device_name, StartsWith("./.mapplot-"));
+  EXPECT_EQ(device_name.substr(80), "/" + type);
+}
+
+std::string contents_of(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> folder_entries() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 class RecordedPlot : public ::testing::Test {
  protected:
   void SetUp() override { recorded_pgplot::reset(); }
+  void TearDown() override { recorded_pgplot::reset(); }
+
+  testing::scratch_folder folder;
 
   const call& only(const std::string& routine) {
     const call* found = nullptr;
@@ -55,7 +91,7 @@ TEST_F(RecordedPlot, DefaultRequestMakesTheDocumentedCallsInOrder) {
                           "sch", "slw", "label", "sci", "slw", "end"));
   const auto& calls = recorded_pgplot::calls();
   EXPECT_THAT(calls[0].numbers, ElementsAre(0, 1, 1));
-  EXPECT_THAT(calls[0].texts, ElementsAre("Map.ps" + std::string(74, ' ') + "/ps"));
+  expect_staged_in_working_folder(calls[0].texts.at(0), "ps");
   EXPECT_THAT(calls[1].numbers, ElementsAre(2));
   EXPECT_THAT(calls[2].numbers, ElementsAre(3));
   EXPECT_THAT(calls[3].numbers, ElementsAre(0.12f, 0.83f, 0.12f, 0.88f));
@@ -86,26 +122,79 @@ TEST_F(RecordedPlot, DefaultRequestMakesTheDocumentedCallsInOrder) {
   EXPECT_THAT(calls[22].numbers, ElementsAre(0));
   EXPECT_THAT(calls[23].numbers, ElementsAre(3));
   EXPECT_THAT(console.lines, ElementsAre("  Output in Map.ps"));
+  EXPECT_THAT(folder_entries(), ElementsAre("Map.ps"));
+  EXPECT_THAT(contents_of("Map.ps"), StartsWith("%!PS"));
 }
 
 TEST_F(RecordedPlot, TextsReachPgplotAsResolved) {
   postscript_map(x3, y2, z6,
                  {.xlabel = "   depth  ", .ylabel = "   ", .title = "  T\\u2\\d", .device = "cps"});
   EXPECT_THAT(only("label").texts, ElementsAre(padded("depth"), padded(""), padded("  T\\u2\\d")));
-  EXPECT_EQ(only("begin").texts[0], "Map.cps" + std::string(73, ' ') + "/cps");
+  expect_staged_in_working_folder(only("begin").texts[0], "cps");
   EXPECT_THAT(console.lines, ElementsAre("  Output in Map.cps"));
+  EXPECT_THAT(folder_entries(), ElementsAre("Map.cps"));
 }
 
 TEST_F(RecordedPlot, FileNameAndDeviceEndUpInTheDeviceName) {
   postscript_map(x3, y2, z6, {.filename = "plot.dat", .device = " cps "});
-  EXPECT_EQ(only("begin").texts[0], padded("plot.dat") + "/cps");
+  expect_staged_in_working_folder(only("begin").texts[0], "cps");
   EXPECT_THAT(console.lines, ElementsAre("  Output in plot.dat"));
+  EXPECT_THAT(folder_entries(), ElementsAre("plot.dat"));
 }
 
-TEST_F(RecordedPlot, BlankFileNameWritesNoPlot) {
-  postscript_map(x3, y2, z6, {.filename = "   "});
+TEST_F(RecordedPlot, UnusableNamesAreRejectedBeforeAnythingHappens) {
+  for (const std::string& name : {std::string("   "), std::string(""), std::string("a\0b.ps", 7)})
+    EXPECT_THROW(postscript_map(x3, y2, z6, {.filename = name}), std::invalid_argument);
+  EXPECT_THROW(postscript_map(std::vector<double>{1}, std::vector<double>{1},
+                              std::vector<double>{1}, {.filename = std::string("a\0b", 4)}),
+               std::invalid_argument);
+  // The null device writes no file, so a blank name is no matter there.
+  postscript_map(x3, y2, z6, {.filename = " ", .device = "null"});
+  EXPECT_THAT(recorded_pgplot::routines(), ::testing::Contains("end"));
+  EXPECT_TRUE(folder_entries().empty());
+  EXPECT_TRUE(console.lines.empty());
+}
+
+// PGPLOT takes "n" for its null device and "x..." would be a window; mapplot
+// wants two letters, and a device it can check the output of.
+TEST_F(RecordedPlot, DeviceTypesPgplotDoesNotKnowOrMapplotCannotCheckAreRejected) {
+  for (const char* type :
+       {"x", "n", "p", "v", "nosuch", "ps/cps", "", "cgm", "hpgl", "tek4010", "wd", "p s"}) {
+    EXPECT_THROW(postscript_map(x3, y2, z6, {.filename = "Map.ps", .device = type}),
+                 std::invalid_argument)
+        << type;
+  }
   EXPECT_TRUE(recorded_pgplot::calls().empty());
-  EXPECT_THAT(console.lines, ElementsAre("  Blank plot file name: no plot written"));
+  EXPECT_TRUE(folder_entries().empty());
+  EXPECT_TRUE(console.lines.empty());
+
+  postscript_map(x3, y2, z6, {.filename = "Map.ps", .device = "Vp"});
+  postscript_map(x3, y2, z6, {.filename = "Map.ps", .device = "nu"});
+  EXPECT_THAT(console.lines, ElementsAre("  Output in Map.Vp"));
+  EXPECT_THAT(folder_entries(), ElementsAre("Map.Vp"));
+}
+
+TEST_F(RecordedPlot, AnIncompleteFileIsAFailedWriteThatKeepsTheEarlierFile) {
+  std::ofstream("Map.ps") << "earlier plot";
+  recorded_pgplot::set_written_contents("%!PS-Adobe-3.0\n%%Page: 1 1\n0 0 moveto\n");
+  try {
+    postscript_map(x3, y2, z6);
+    ADD_FAILURE() << "an incomplete file was taken as written";
+  } catch (const std::system_error& error) {
+    EXPECT_THAT(error.what(), HasSubstr("\"Map.ps\""));
+  }
+  EXPECT_EQ(contents_of("Map.ps"), "earlier plot");
+  EXPECT_THAT(folder_entries(), ElementsAre("Map.ps"));
+  EXPECT_THAT(console.lines, ElementsAre("  Cannot write plot file Map.ps"));
+
+  // Each format has its own ending; a PNG cut short is no PNG.
+  recorded_pgplot::set_written_contents(std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
+  EXPECT_THROW(postscript_map(x3, y2, z6, {.device = "png"}), std::system_error);
+  recorded_pgplot::set_written_contents("GIF89a");
+  EXPECT_THROW(postscript_map(x3, y2, z6, {.device = "gif"}), std::system_error);
+  recorded_pgplot::set_written_contents("\\begin{picture}(1,1)\n");
+  EXPECT_THROW(postscript_map(x3, y2, z6, {.device = "latex"}), std::system_error);
+  EXPECT_THAT(folder_entries(), ElementsAre("Map.ps"));
 }
 
 TEST_F(RecordedPlot, WindowDevicesOpenOnTheDisplayAndReportNoFile) {
@@ -129,7 +218,7 @@ TEST_F(RecordedPlot, LogscaleDrawsBaseTenLogarithmsUnderALogTitle) {
   EXPECT_EQ(image.numbers[7], 2);
   EXPECT_EQ(only("label").texts[2], padded("log(depth)"));
   EXPECT_THAT(console.lines,
-              ElementsAre("  Warning: 1 values not finite, drawn at the ends of the scale",
+              ElementsAre("  Warning: 1 of 4 values not finite, drawn at the ends of the scale",
                           "  Output in Map.ps"));
 }
 
@@ -143,13 +232,43 @@ TEST_F(RecordedPlot, SurplusValuesAreIgnoredAfterAWarning) {
               ElementsAre("  Warning: incompatible array sizes !!!", "  Output in Map.ps"));
 }
 
-TEST_F(RecordedPlot, MissingValuesAreDrawnAtTheMinimumWithoutReadingPastTheEnd) {
+// The image holds only the values given: complete rows in one piece, the
+// partial row after them, and the cells without values stay blank.
+TEST_F(RecordedPlot, MissingValuesStayBlankAndNothingIsReadPastTheEnd) {
   const std::vector<float> storage{4, 2, 7, 9, 99};
   postscript_map(x3, y2, std::span<const float>(storage).first(4));
-  EXPECT_THAT(only("imag").arrays[0], ElementsAre(4, 2, 7, 9, 2, 2));
-  EXPECT_THAT(only("imag").numbers, ElementsAre(3, 2, 1, 3, 1, 2, 2, 9));
+  const auto& calls = recorded_pgplot::calls();
+  std::vector<call> images;
+  std::copy_if(calls.begin(), calls.end(), std::back_inserter(images),
+               [](const call& entry) { return entry.routine == "imag"; });
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_THAT(images[0].arrays[0], ElementsAre(4, 2, 7, 9));
+  EXPECT_THAT(images[0].numbers, ElementsAre(3, 1, 1, 3, 1, 1, 2, 9));
+  EXPECT_THAT(images[1].numbers, ElementsAre(3, 2, 1, 1, 2, 2, 2, 9));
+  EXPECT_EQ(images[0].arrays[1], images[1].arrays[1]) << "one placement for both";
   EXPECT_THAT(console.lines,
               ElementsAre("  Warning: incompatible array sizes !!!", "  Output in Map.ps"));
+
+  // Many cells and two values: memory for the two, not for the grid.
+  recorded_pgplot::reset();
+  std::vector<float> wide(40000);
+  std::iota(wide.begin(), wide.end(), 0.0f);
+  postscript_map(wide, wide, std::vector<float>{1, 2});
+  EXPECT_THAT(only("imag").numbers, ElementsAre(40000, 1, 1, 2, 1, 1, 1, 2));
+  EXPECT_THAT(only("imag").arrays[0], ElementsAre(1, 2));
+}
+
+TEST_F(RecordedPlot, SizesBeyondWhatArraysOrPgplotHoldAreRejected) {
+  const std::vector<float> wide(50000, 1.0f);
+  EXPECT_THROW(postscript_map(wide, wide, std::vector<float>{1, 2}), std::invalid_argument);
+  const float values[4] = {1, 2, 3, 4};
+  const std::size_t huge = std::size_t{1} << 33;
+  EXPECT_THROW(postscript_map(x3, y2, grid_view<float>{values, huge, huge}), std::invalid_argument);
+  EXPECT_THROW(postscript_map(std::vector<double>{1}, std::vector<double>{1},
+                              grid_view<double>{nullptr, SIZE_MAX, 2}),
+               std::invalid_argument);
+  EXPECT_TRUE(recorded_pgplot::calls().empty());
+  EXPECT_TRUE(console.lines.empty());
 }
 
 TEST_F(RecordedPlot, FlatDataIsReportedAndStillDrawn) {
@@ -182,7 +301,52 @@ TEST_F(RecordedPlot, InfinitiesAreDrawnAtTheEndsOfTheFiniteRange) {
   EXPECT_THAT(only("imag").arrays[0], ElementsAre(3, 1, 3, 1));
   EXPECT_THAT(only("wedg").numbers, ElementsAre(3, 4, 1, 3));
   EXPECT_EQ(console.lines.front(),
-            "  Warning: 2 values not finite, drawn at the ends of the scale");
+            "  Warning: 2 of 4 values not finite, drawn at the ends of the scale");
+}
+
+// A range beyond about 1e36 breaks PGPLOT's image; it is drawn divided by a
+// power of ten that the wedge's label gives.
+TEST_F(RecordedPlot, ExtremeValuesKeepTheirGreyLevels) {
+  postscript_map(std::vector<float>{0, 1}, std::vector<float>{0, 1},
+                 std::vector<float>{-FLT_MAX, FLT_MAX, 0, FLT_MAX / 2});
+  const call& image = only("imag");
+  const float top = static_cast<float>(static_cast<long double>(FLT_MAX) / 1.0e38L);
+  EXPECT_THAT(image.numbers, ElementsAre(2, 2, 1, 2, 1, 2, -top, top));
+  EXPECT_THAT(image.arrays[0], ElementsAre(-top, top, 0, ::testing::FloatNear(top / 2, 1e-6f)));
+  EXPECT_THAT(only("wedg").texts, ElementsAre("ri", "\\x10\\u38"));
+  EXPECT_THAT(console.lines, ElementsAre("  Output in Map.ps"));
+}
+
+// Coordinates that cannot place the map: the same line as on screen, a
+// frame with labels and wedge, no image, and no numbers on that axis.
+TEST_F(RecordedPlot, CoordinatesThatCannotPlaceTheMapGiveAnEmptyFrame) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  struct unusable {
+    std::vector<float> x;
+    std::string line;
+  };
+  for (const unusable& each :
+       {unusable{{1, 1, 1}, "  Warning: the x coordinates span no width, map empty"},
+        unusable{{nan, 1, 2}, "  Warning: the x coordinates are not all finite, map empty"},
+        unusable{{0, 1, inf}, "  Warning: the x coordinates are not all finite, map empty"},
+        unusable{{-FLT_MAX, 0, FLT_MAX},
+                 "  Warning: the x coordinates span more than the number range, map empty"}}) {
+    recorded_pgplot::reset();
+    console.lines.clear();
+    postscript_map(each.x, y2, z6);
+    const auto routines = recorded_pgplot::routines();
+    EXPECT_EQ(std::count(routines.begin(), routines.end(), "imag"), 0);
+    EXPECT_EQ(std::count(routines.begin(), routines.end(), "line"), 0);
+    EXPECT_THAT(only("box").texts, ElementsAre("bc", "bcnts"));
+    EXPECT_THAT(only("wnad").numbers, ElementsAre(0, 1, 10, 20));
+    for (const call& entry : recorded_pgplot::calls())
+      for (const double number : entry.numbers) EXPECT_TRUE(std::isfinite(number)) << entry.routine;
+    EXPECT_THAT(console.lines, ElementsAre(each.line, "  Output in Map.ps"));
+  }
+  console.lines.clear();
+  postscript_map(x3, std::vector<float>{2, 2}, z6);
+  EXPECT_EQ(console.lines.front(), "  Warning: the y coordinates span no height, map empty");
 }
 
 TEST_F(RecordedPlot, UnevenCoordinatesArePlacedAsIfEvenlySpaced) {
@@ -212,23 +376,30 @@ TEST_F(RecordedPlot, EmptyArraysDrawNothing) {
   postscript_map(std::vector<float>{}, y2, z6);
   postscript_map(x3, std::vector<float>{}, z6);
   EXPECT_TRUE(recorded_pgplot::calls().empty());
-  EXPECT_THAT(
-      console.lines,
-      ElementsAre("  Warning: incompatible array sizes !!!", "  Empty array: no plot written",
-                  "  Warning: incompatible array sizes !!!", "  Empty array: no plot written"));
+  EXPECT_THAT(console.lines, ElementsAre("  Warning: incompatible array sizes !!!",
+                                         "  Warning: no x coordinates, no plot written",
+                                         "  Warning: incompatible array sizes !!!",
+                                         "  Warning: no y coordinates, no plot written"));
   console.lines.clear();
   postscript_map(x3, y2, std::vector<float>{});
   postscript_map(x3, y2, grid_view<float>{nullptr, 3, 2});
   EXPECT_TRUE(recorded_pgplot::calls().empty());
   EXPECT_EQ(console.lines.size(), 4u);
-  EXPECT_EQ(console.lines[3], "  Empty array: no plot written");
+  EXPECT_EQ(console.lines[3], "  Warning: no values, no plot written");
+  EXPECT_TRUE(folder_entries().empty());
 }
 
-TEST_F(RecordedPlot, DeviceThatCannotBeOpenedStopsTheCallWithoutOutputLine) {
+TEST_F(RecordedPlot, ADeviceThatCannotBeOpenedIsAFailureThatLeavesNothing) {
   recorded_pgplot::set_begin_status(0);
-  postscript_map(x3, y2, z6, {.device = "nonsense"});
+  EXPECT_THROW(postscript_map(x3, y2, z6), std::system_error);
   EXPECT_THAT(recorded_pgplot::routines(), ElementsAre("begin"));
-  EXPECT_THAT(console.lines, ElementsAre("  Cannot open plot device Map.nonsense/nonsense"));
+  EXPECT_THAT(console.lines, ElementsAre("  Cannot write plot file Map.ps"));
+  EXPECT_TRUE(folder_entries().empty());
+
+  // A window that cannot be opened leaves no file to report: a line says so.
+  console.lines.clear();
+  postscript_map(x3, y2, z6, {.device = "xw"});
+  EXPECT_THAT(console.lines, ElementsAre("  Cannot open plot device /xw"));
 }
 
 TEST_F(RecordedPlot, OverloadsHandTheCoreConvertedData) {
@@ -251,7 +422,10 @@ TEST_F(RecordedPlot, OverloadsHandTheCoreConvertedData) {
     for (std::size_t k = 0; k < core.size(); ++k) {
       EXPECT_EQ(calls[k].routine, core[k].routine) << overload;
       EXPECT_EQ(calls[k].numbers, core[k].numbers) << overload << " " << core[k].routine;
-      EXPECT_EQ(calls[k].texts, core[k].texts) << overload << " " << core[k].routine;
+      // Each call has its own temporary file.
+      if (core[k].routine != "begin") {
+        EXPECT_EQ(calls[k].texts, core[k].texts) << overload << " " << core[k].routine;
+      }
       EXPECT_EQ(calls[k].arrays, core[k].arrays) << overload << " " << core[k].routine;
     }
     recorded_pgplot::reset();
@@ -267,7 +441,8 @@ TEST_F(RecordedPlot, OverloadsHandTheCoreConvertedData) {
   expect_same_as_core("single grid shaped ny by nx");
   ASSERT_EQ(console.lines.size(), 10u);
   for (std::size_t k = 0; k < console.lines.size(); k += 2) {
-    EXPECT_EQ(console.lines[k], "  Warning: 2 values not finite, drawn at the ends of the scale");
+    EXPECT_EQ(console.lines[k],
+              "  Warning: 2 of 6 values not finite, drawn at the ends of the scale");
     EXPECT_EQ(console.lines[k + 1], "  Output in Map.vps");
   }
 }

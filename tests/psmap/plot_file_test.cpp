@@ -1,18 +1,30 @@
 // Plot files written by the real PGPLOT, rendered and looked at.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cfloat>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <latch>
 #include <mapplot/console.hpp>
 #include <mapplot/postscript_map.hpp>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "grey_page.hpp"
+#include "psmap/plot_completeness.hpp"
+#include "scratch_folder.hpp"
 
 namespace mapplot {
 namespace {
@@ -37,24 +49,32 @@ std::string without_creation_date(const fs::path& path) {
   return kept;
 }
 
+std::vector<std::string> folder_entries(const fs::path& folder = ".") {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // Each test works in a fresh folder of its own, which it makes the working
 // folder so that file names stay short.
 class PlotFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous = fs::current_path();
-    folder =
-        previous / "plot_files" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    fs::current_path(folder);
-  }
-  void TearDown() override { fs::current_path(previous); }
-
-  fs::path previous;
-  fs::path folder;
+  testing::scratch_folder scratch;
+  const fs::path& folder = scratch.path();
   console_capture console{1000};
 };
+
+// What a failing call throws, or empty when it does not throw.
+template <class Call>
+std::string system_error_of(Call&& call) {
+  try {
+    call();
+  } catch (const std::system_error& error) {
+    return error.what();
+  }
+  return {};
+}
 
 // A 2 x 2 grid: 0 at (x0, y0), 1 at (x1, y0), 2 at (x0, y1), 3 at (x1, y1).
 const std::vector<float> x2{0.0f, 1.0f};
@@ -171,8 +191,20 @@ TEST_F(PlotFile, EveryFileDeviceWritesItsFormat) {
         expected{"png", "Map.png", "\x89PNG"}, expected{"tpng", "Map.tpng", "\x89PNG"},
         expected{"latex", "Map.latex", "\\setlength"}, expected{"PS", "Map.PS", "%!PS"}}) {
     postscript_map(x2, y2, ramp, {.filename = "Map.ps", .device = each.device});
-    EXPECT_EQ(contents(folder / each.file).substr(0, each.start.size()), each.start) << each.device;
+    const std::string written = contents(folder / each.file);
+    EXPECT_EQ(written.substr(0, each.start.size()), each.start) << each.device;
     EXPECT_EQ(console.lines.back(), "  Output in " + std::string(each.file));
+    // The check that tells a whole file from one whose writing stopped: the
+    // file as PGPLOT wrote it passes, no part of it does.
+    const auto bytes =
+        std::span(reinterpret_cast<const unsigned char*>(written.data()), written.size());
+    const plot_output format = each.start == "%!PS"      ? plot_output::postscript
+                               : each.start == "GIF8"    ? plot_output::gif
+                               : each.start == "\x89PNG" ? plot_output::png
+                                                         : plot_output::latex;
+    EXPECT_TRUE(is_complete_plot(format, bytes)) << each.device;
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut)
+      ASSERT_FALSE(is_complete_plot(format, bytes.first(cut))) << each.device << " cut at " << cut;
   }
   const std::size_t reported = console.lines.size();
   postscript_map(x2, y2, ramp, {.filename = "Map.ps", .device = "null"});
@@ -186,38 +218,206 @@ TEST_F(PlotFile, DefaultsWriteMapPsInTheWorkingFolder) {
   EXPECT_THAT(contents(folder / "Map.ps"), HasSubstr("%%Orientation: Landscape"));
 }
 
-TEST_F(PlotFile, DeviceThatCannotBeOpenedIsReportedAndNoOutputLineWritten) {
-  postscript_map(x2, y2, ramp, {.filename = "Map.ps", .device = "nosuchdevice"});
-  postscript_map(x2, y2, ramp, {.filename = "missing/m.ps"});
+TEST_F(PlotFile, UnwritableFilesThrowAfterTheirLineAndLeaveNothing) {
+  EXPECT_THROW(postscript_map(x2, y2, ramp, {.filename = "Map.ps", .device = "nosuchdevice"}),
+               std::invalid_argument);
+  EXPECT_THAT(system_error_of([] { postscript_map(x2, y2, ramp, {.filename = "missing/m.ps"}); }),
+              HasSubstr("\"missing/m.ps\""));
   std::ofstream(folder / "plain_file") << "x";
-  postscript_map(x2, y2, ramp, {.filename = "plain_file/m.ps"});
-  EXPECT_THAT(console.lines, ElementsAre("  Cannot open plot device Map.nosuchdevice/nosuchdevice",
-                                         "  Cannot open plot device missing/m.ps/ps",
-                                         "  Cannot open plot device plain_file/m.ps/ps"));
-  EXPECT_FALSE(fs::exists(folder / "missing"));
+  EXPECT_THAT(
+      system_error_of([] { postscript_map(x2, y2, ramp, {.filename = "plain_file/m.ps"}); }),
+      HasSubstr(std::generic_category().message(ENOTDIR)));
+  EXPECT_THAT(system_error_of([] { postscript_map(x2, y2, ramp, {.filename = "/dev/full"}); }),
+              HasSubstr("\"/dev/full\""));
+  EXPECT_THAT(console.lines, ElementsAre("  Cannot write plot file missing/m.ps",
+                                         "  Cannot write plot file plain_file/m.ps",
+                                         "  Cannot write plot file /dev/full"));
+  EXPECT_THAT(folder_entries(), ElementsAre("plain_file"));
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
 
-  // PGPLOT is left closed: the next call works normally.
+  // PGPLOT is left closed: the next call works normally, a device included.
+  postscript_map(x2, y2, ramp, {.filename = "/dev/null"});
   postscript_map(x2, y2, ramp, {.filename = "after.ps"});
   EXPECT_EQ(console.lines.back(), "  Output in after.ps");
   EXPECT_TRUE(render_postscript("after.ps"));
 }
 
-TEST_F(PlotFile, LongFileNameIsUsedWhole) {
+// A file size limit stops PGPLOT's writes part way, as a full disk would;
+// PGPLOT does not say so, the file's missing end does.
+TEST_F(PlotFile, AWriteThatStopsPartWayKeepsTheEarlierFileByteForByte) {
+  constexpr int side = 120;
+  std::vector<float> axis(side), values(side * side);
+  for (int k = 0; k < side; ++k) axis[k] = static_cast<float>(k);
+  for (int k = 0; k < side * side; ++k) values[k] = static_cast<float>(k % 13);
+  postscript_map(axis, axis, values, {.filename = "keep.ps"});
+  const std::string earlier = contents("keep.ps");
+  ASSERT_GT(earlier.size(), 40000u);
+
+  rlimit previous;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+  const auto previous_handler = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = previous;
+  small.rlim_cur = 20480;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const std::string message = system_error_of(
+      [&] { postscript_map(axis, axis, values, {.title = "second", .filename = "keep.ps"}); });
+  ::setrlimit(RLIMIT_FSIZE, &previous);
+  ::signal(SIGXFSZ, previous_handler);
+
+  EXPECT_THAT(message, HasSubstr("\"keep.ps\""));
+  EXPECT_THAT(message, HasSubstr(std::generic_category().message(EFBIG)));
+  EXPECT_EQ(contents("keep.ps"), earlier);
+  EXPECT_THAT(folder_entries(), ElementsAre("keep.ps"));
+  EXPECT_THAT(console.lines,
+              ElementsAre("  Output in keep.ps", "  Cannot write plot file keep.ps"));
+}
+
+// PGPLOT reads a name starting with "?" as a prompt on standard input and
+// "-" as standard output. Both must be plain files; standard input is left
+// unread and standard output untouched.
+TEST_F(PlotFile, PromptAndStandardOutputNamesAreFiles) {
+  int input[2];
+  ASSERT_EQ(::pipe(input), 0);
+  const std::string injected = "injected.ps/cps\n";
+  ASSERT_EQ(::write(input[1], injected.data(), injected.size()),
+            static_cast<ssize_t>(injected.size()));
+  ::close(input[1]);
+  const int saved_input = ::dup(0), saved_output = ::dup(1);
+  const int output = ::open("standard_output", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ::dup2(input[0], 0);
+  ::dup2(output, 1);
+  postscript_map(x2, y2, ramp, {.filename = "?Device:"});
+  postscript_map(x2, y2, ramp, {.filename = "-"});
+  std::fflush(stdout);
+  char unread[64] = {};
+  const ssize_t left = ::read(0, unread, sizeof unread);
+  ::dup2(saved_input, 0);
+  ::dup2(saved_output, 1);
+  for (const int descriptor : {input[0], saved_input, saved_output, output}) ::close(descriptor);
+
+  EXPECT_EQ(std::string(unread, std::max<ssize_t>(left, 0)), injected);
+  EXPECT_EQ(contents("standard_output"), "");
+  EXPECT_THAT(folder_entries(), ElementsAre("-", "?Device:", "standard_output"));
+  EXPECT_THAT(console.lines, ElementsAre("  Output in ?Device:", "  Output in -"));
+  EXPECT_TRUE(render_postscript("?Device:"));
+  EXPECT_TRUE(render_postscript("./-"));
+}
+
+// A FIFO under the name gets the finished file, copied in; it stays a FIFO.
+TEST_F(PlotFile, AFifoGetsTheWholeFileAndStaysAFifo) {
+  ASSERT_EQ(::mkfifo("pipe.ps", 0644), 0);
+  std::string received;
+  std::thread reader([&received] { received = contents("pipe.ps"); });
+  postscript_map(x2, y2, ramp, {.filename = "pipe.ps"});
+  reader.join();
+  EXPECT_TRUE(fs::is_fifo("pipe.ps"));
+  EXPECT_THAT(received, ::testing::StartsWith("%!PS"));
+  EXPECT_THAT(received, ::testing::EndsWith("%%EOF\n"));
+  EXPECT_THAT(console.lines, ElementsAre("  Output in pipe.ps"));
+  EXPECT_THAT(folder_entries(), ElementsAre("pipe.ps"));
+}
+
+TEST_F(PlotFile, LinksAreWrittenThroughEvenWhenTheyPointAtNothingYet) {
+  fs::create_symlink("made.ps", "link.ps");
+  postscript_map(x2, y2, ramp, {.filename = "link.ps"});
+  EXPECT_TRUE(fs::is_symlink("link.ps"));
+  EXPECT_TRUE(render_postscript("made.ps"));
+  EXPECT_THAT(console.lines, ElementsAre("  Output in link.ps"));
+}
+
+// Two processes writing one plot file at once: whichever finishes last
+// leaves its file, whole; neither leaves a temporary file.
+TEST_F(PlotFile, TwoProcessesWritingOneFileLeaveOneWholeFile) {
+  constexpr int side = 60;
+  std::vector<float> axis(side), values(side * side);
+  for (int k = 0; k < side; ++k) axis[k] = static_cast<float>(k);
+  for (int k = 0; k < side * side; ++k) values[k] = static_cast<float>(k % 7);
+  const auto write = [&](const char* title) {
+    postscript_map(axis, axis, values, {.title = title, .filename = "same.ps"});
+  };
+  write("first");
+  const std::string first = without_creation_date("same.ps");
+  write("second");
+  const std::string second = without_creation_date("same.ps");
+
+  for (int round = 0; round < 6; ++round) {
+    pid_t children[2];
+    for (int which = 0; which < 2; ++which) {
+      children[which] = ::fork();
+      ASSERT_GE(children[which], 0);
+      if (children[which] == 0) {
+        for (int repeat = 0; repeat < 3; ++repeat) write(which == 0 ? "first" : "second");
+        ::_exit(0);
+      }
+    }
+    for (const pid_t child : children) {
+      int status = 0;
+      ASSERT_EQ(::waitpid(child, &status, 0), child);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::string left = without_creation_date("same.ps");
+    EXPECT_TRUE(left == first || left == second) << "round " << round;
+    EXPECT_THAT(folder_entries(), ElementsAre("same.ps")) << "round " << round;
+  }
+  EXPECT_TRUE(render_postscript("same.ps"));
+}
+
+// Whatever the input, a plot file reported written is one Ghostscript renders.
+TEST_F(PlotFile, EveryFileReportedWrittenRenders) {
+  const float nan = NAN, inf = INFINITY, big = FLT_MAX;
+  struct request {
+    std::vector<float> x, y, z;
+  };
+  const std::vector<request> requests{
+      {{1, 1, 1}, {0, 1}, {1, 2, 3, 4, 5, 6}},
+      {{nan, 1, 2}, {0, 1}, {1, 2, 3, 4, 5, 6}},
+      {{0, inf}, {0, 1}, {1, 2, 3, 4}},
+      {{-big, big}, {0, 1}, {1, 2, 3, 4}},
+      {{0, 3e38f}, {0, 3e38f}, {1, 2, 3, 4}},
+      {{0, 1e-44f}, {0, 1}, {1, 2, 3, 4}},
+      {{0, 1}, {0, 1}, {-big, big, 0, 1}},
+      {{0, 1}, {0, 1}, {big, big, big, big}},
+      {{0, 1}, {0, 1}, {0, 1e-40f, 0, 0}},
+      {{0, 1}, {0, 1}, {nan, nan, nan, inf}},
+      {{1e30f}, {7}, {1}},
+      {{0, 1, 2}, {0, 1, 2}, {1, 2, 3, 4}},
+      {{-1, 1}, {-1, 1}, {-inf, inf, 1e38f, -3e38f}},
+  };
+  for (std::size_t k = 0; k < requests.size(); ++k) {
+    const std::string name = "case" + std::to_string(k) + ".ps";
+    console.lines.clear();
+    postscript_map(requests[k].x, requests[k].y, requests[k].z, {.filename = name});
+    ASSERT_EQ(console.lines.back(), "  Output in " + name);
+    EXPECT_TRUE(render_postscript(name)) << name;
+    const std::string written = contents(name);
+    EXPECT_EQ(written.find("Infinity"), std::string::npos) << name;
+    EXPECT_EQ(written.find("NaN"), std::string::npos) << name;
+  }
+}
+
+// PGPLOT cuts names at 90 characters; neither a long name nor a long
+// folder path may reach it.
+TEST_F(PlotFile, LongNamesAndLongFolderPathsAreUsedWhole) {
   const std::string name = std::string(150, 'n') + ".ps";
-  ASSERT_GT(name.size(), 150u);
   postscript_map(x2, y2, ramp, {.filename = name, .device = "vps"});
   const std::string written = name.substr(0, name.size() - 2) + "vps";
   EXPECT_THAT(console.lines, ElementsAre("  Output in " + written));
-  ASSERT_TRUE(fs::exists(written));
   const auto page = render_postscript(written);
   ASSERT_TRUE(page);
   EXPECT_TRUE(find_cells(*page));
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2)
-      << "the file and its rendering, nothing else";
+  EXPECT_EQ(folder_entries().size(), 2u) << "the file and its rendering, nothing else";
+
+  const fs::path deep = folder / std::string(100, 'd') / std::string(100, 'e');
+  fs::create_directories(deep);
+  console.lines.clear();
+  postscript_map(x2, y2, ramp, {.filename = (deep / "deep.ps").string()});
+  EXPECT_THAT(console.lines, ElementsAre("  Output in " + (deep / "deep.ps").string()));
+  EXPECT_THAT(folder_entries(deep), ElementsAre("deep.ps"));
+  EXPECT_TRUE(render_postscript((deep / "deep.ps").string()));
 
   console.lines.clear();
   const std::string unreachable = "missing/" + std::string(150, 'm') + ".ps";
-  postscript_map(x2, y2, ramp, {.filename = unreachable});
+  EXPECT_THROW(postscript_map(x2, y2, ramp, {.filename = unreachable}), std::system_error);
   EXPECT_THAT(console.lines, ElementsAre("  Cannot write plot file " + unreachable));
 }
 

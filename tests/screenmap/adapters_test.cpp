@@ -71,7 +71,7 @@ TEST_F(ScreenMapTest, EmptyGridReachesTheCoreAndIsReported) {
   screen_map(std::span<const float>(x), std::span<const float>(y), grid_view<float>{nullptr, 0, 0},
              {.ownwindow = true});
   EXPECT_EQ(console.lines,
-            std::vector<std::string>{" Warning: 0 values for a 2 x 2 grid, nothing drawn"});
+            std::vector<std::string>{"  Warning: 0 values for a 2 x 2 grid, nothing drawn"});
   EXPECT_TRUE(calls_of("fill_cells").empty());
 }
 

@@ -194,7 +194,7 @@ TEST_F(RendererTest, ShortValueVectorDrawsOnlyThePreparationAndSaysWhy) {
                                       "clear_window", "set_color_index", "draw_rectangle",
                                       "set_color_index", "draw_rectangle", "present_frame"}));
   EXPECT_EQ(console.lines,
-            std::vector<std::string>{" Warning: 5 values for a 3 x 2 grid, nothing drawn"});
+            std::vector<std::string>{"  Warning: 5 values for a 3 x 2 grid, nothing drawn"});
 }
 
 TEST_F(RendererTest, EmptyCoordinatesDrawNothingAndSayWhy) {
@@ -202,8 +202,9 @@ TEST_F(RendererTest, EmptyCoordinatesDrawNothingAndSayWhy) {
   draw({0, 1}, {}, {}, {.ownwindow = true, .update = true});
   EXPECT_EQ(operations(), (std::vector<std::string>{"focus_graphics_window", "present_frame",
                                                     "focus_graphics_window", "present_frame"}));
-  EXPECT_EQ(console.lines, (std::vector<std::string>{" Warning: no x coordinates, nothing drawn",
-                                                     " Warning: no y coordinates, nothing drawn"}));
+  EXPECT_EQ(console.lines,
+            (std::vector<std::string>{"  Warning: no x coordinates, nothing drawn",
+                                      "  Warning: no y coordinates, nothing drawn"}));
 }
 
 TEST_F(RendererTest, InTheConsoleWindowAnEarlyEndStillGivesTheConsoleBack) {
@@ -211,7 +212,7 @@ TEST_F(RendererTest, InTheConsoleWindowAnEarlyEndStillGivesTheConsoleBack) {
   EXPECT_EQ(operations(),
             (std::vector<std::string>{"present_frame", "wait_for_enter", "reset_window_mode",
                                       "clear_window", "set_font", "set_text_color_index"}));
-  EXPECT_EQ(console.lines, std::vector<std::string>{" Warning: no x coordinates, nothing drawn"});
+  EXPECT_EQ(console.lines, std::vector<std::string>{"  Warning: no x coordinates, nothing drawn"});
 }
 
 TEST_F(RendererTest, CoordinatesWithoutExtentLeaveTheMapEmptyAndSaySo) {
@@ -220,7 +221,7 @@ TEST_F(RendererTest, CoordinatesWithoutExtentLeaveTheMapEmptyAndSaySo) {
   EXPECT_EQ(windows.calls[9], "fill_cells 0");
   EXPECT_EQ(calls_of("draw_text").size(), 9u);
   EXPECT_EQ(console.lines,
-            std::vector<std::string>{" Warning: the y coordinates span no height, map empty"});
+            std::vector<std::string>{"  Warning: the y coordinates span no height, map empty"});
 }
 
 TEST_F(RendererTest, DecreasingXClearsTheLegendColumnRightOfTheMapOnly) {
@@ -242,7 +243,7 @@ TEST_F(RendererTest, NonFiniteValuesGetFixedColoursAndStayOutOfTheRange) {
   EXPECT_EQ(lines[8], "   max = 10.0");
   EXPECT_EQ(console.lines,
             std::vector<std::string>{
-                " Warning: 3 of 6 values not finite (NaN shown blue, -inf black, +inf white)"});
+                "  Warning: 3 of 6 values not finite, NaN shown blue, -inf black, +inf white"});
 }
 
 TEST_F(RendererTest, LogarithmOfZeroAndNegativeValues) {
@@ -251,12 +252,12 @@ TEST_F(RendererTest, LogarithmOfZeroAndNegativeValues) {
   EXPECT_EQ(cell_colors(), twice({"0 0 0", "0 0 128", "0 0 0", "255 255 255"}));
   EXPECT_EQ(console.lines,
             std::vector<std::string>{
-                " Warning: 4 of 8 values not finite (NaN shown blue, -inf black, +inf white)"});
+                "  Warning: 4 of 8 values not finite, NaN shown blue, -inf black, +inf white"});
 }
 
 TEST_F(RendererTest, NoFiniteValueEndsLikeConstantValues) {
   draw({0, 1}, {0, 1}, {nan, inf, nan, nan});
-  EXPECT_TRUE(calls_of("draw_rectangle_world").empty());
+  EXPECT_TRUE(calls_of("fill_cells").empty());
   EXPECT_TRUE(calls_of("draw_text").empty());
   EXPECT_EQ(console.lines.size(), 1u);
 }
@@ -281,6 +282,23 @@ TEST_F(RendererTest, NonFiniteCoordinatesAreLeftOutOfTheWorldWindow) {
   EXPECT_EQ(world[0], 0);
   EXPECT_EQ(world[1], 0);
   EXPECT_EQ(world[3], 0);
+}
+
+// Where the map would come out blank, a line says why: the same lines as
+// the plot files give.
+TEST_F(RendererTest, CoordinatesThatLeaveTheMapBlankAreReported) {
+  const double huge = std::numeric_limits<double>::max();
+  draw({0, 1, nan}, {0, 1}, {0, 1, 2, 3, 4, 5});
+  EXPECT_TRUE(cell_colors().empty()) << "a partial map over coordinates that are not finite";
+  draw({-huge, huge}, {0, 1}, {0, 1, 2, 3});
+  draw({0, 1}, {0, huge, -huge}, {0, 1, 2, 3, 4, 5});
+  draw({0, huge}, {0, 1}, {0, 1, 2, 3});
+  EXPECT_EQ(console.lines,
+            (std::vector<std::string>{
+                "  Warning: the x coordinates are not all finite, map empty",
+                "  Warning: the x coordinates span more than the number range, map empty",
+                "  Warning: the y coordinates span more than the number range, map empty",
+                "  Warning: the x coordinates span more than the number range, map empty"}));
 }
 
 TEST_F(RendererTest, ConcurrentCallsAreSerialised) {

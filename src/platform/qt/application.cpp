@@ -1,23 +1,34 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <mapplot/application.hpp>
 #include <mapplot/console.hpp>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/qt/frame_window.hpp"
 #include "platform/qt/qt_window_system.hpp"
 #include "platform/qt/screen_placement.hpp"
 #include "platform/qt/window_console_sink.hpp"
 #include "platform/window_system.hpp"
+#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {
@@ -75,6 +86,33 @@ void run_routine(const std::function<void()>& program) {
   }
 }
 
+// A PNG file that is whole or reported: QSaveFile writes a file beside the
+// target and renames it only once every write has succeeded. A device or
+// FIFO, a link to one included, is written in place instead, as a rename
+// would replace the node itself.
+bool save_png(const QImage& picture, const QString& name, QString& error) {
+  const QFileInfo target(name);
+  if (target.exists() && !target.isFile()) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+      error = file.errorString();
+      return false;
+    }
+    const bool written = picture.save(&file, "PNG") && file.flush();
+    file.close();
+    if (written && file.error() == QFileDevice::NoError) return true;
+    error = file.errorString();
+    return false;
+  }
+  // commit() ignores what goes wrong in its own last flush, so flush first.
+  QSaveFile file(name);
+  if (file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.flush() &&
+      file.commit())
+    return true;
+  error = file.errorString();
+  return false;
+}
+
 // Each window's last picture as "<application>-window-<number>.png"; false
 // when one could not be written.
 bool save_pictures(const qt_window_system& system, std::string_view application_name) {
@@ -84,12 +122,14 @@ bool save_pictures(const qt_window_system& system, std::string_view application_
     if (picture.isNull()) continue;
     const std::string name =
         std::string(application_name) + "-window-" + std::to_string(number) + ".png";
-    if (picture.save(QString::fromStdString(name), "PNG")) {
+    QString error;
+    if (save_png(picture, QString::fromStdString(name), error)) {
       std::fprintf(stderr, "%s: picture of window %d saved as %s\n", running_application.c_str(),
                    number, name.c_str());
     } else {
-      std::fprintf(stderr, "%s: could not save the picture of window %d as %s\n",
-                   running_application.c_str(), number, name.c_str());
+      std::fprintf(stderr, "%s: could not save the picture of window %d as %s: %s\n",
+                   running_application.c_str(), number, name.c_str(),
+                   error.toLocal8Bit().constData());
       all_saved = false;
     }
   }
@@ -172,20 +212,117 @@ int run_on_screen(QApplication& application, const std::function<void()>& progra
   return status;
 }
 
+// A standard descriptor that is closed would be taken by the next file the
+// program opens (Qt's event descriptor, say), and console lines would go
+// there. Each closed one is opened on /dev/null first.
+void open_closed_standard_descriptors() {
+  for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+    if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != descriptor) {
+      ::dup2(opened, descriptor);
+      ::close(opened);
+    }
+  }
+}
+
+// The value of a Qt command-line option ("-platform xyz"), or empty.
+std::string option_value(int argc, char** argv, std::string_view option) {
+  for (int k = 1; k + 1 < argc; ++k) {
+    std::string_view argument = argv[k];
+    if (!argument.starts_with('-')) continue;
+    argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
+    if (argument == option) return argv[k + 1];
+  }
+  return {};
+}
+
+// What a display that did not open was: the platform asked for and the
+// display named, as far as either was given.
+std::string display_description(int argc, char** argv) {
+  std::string display = option_value(argc, argv, "display");
+  if (display.empty()) display = qEnvironmentVariable("DISPLAY").toStdString();
+  if (display.empty()) display = qEnvironmentVariable("WAYLAND_DISPLAY").toStdString();
+  std::string platform = option_value(argc, argv, "platform");
+  if (platform.empty()) platform = qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
+  std::string description;
+  if (!display.empty()) {
+    description += '"';
+    description += display;
+    description += '"';
+  }
+  if (!platform.empty()) {
+    if (!description.empty()) description += ' ';
+    description += "(platform \"";
+    description += platform;
+    description += "\")";
+  }
+  return description;
+}
+
+// Qt ends the process with qFatal, that is abort(), when its platform cannot
+// start: a display that does not answer, an unknown -platform. While the
+// application object is made, Qt's messages are held back; a fatal one
+// becomes one line and exit status 1, and the others are let through once
+// the object exists.
+std::string failed_display;
+std::vector<QString> held_messages;
+
+void hold_startup_message(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type != QtFatalMsg) {
+    held_messages.push_back(qFormatLogMessage(type, context, text));
+    return;
+  }
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s: cannot open display %s\n", running_application.c_str(),
+               failed_display.c_str());
+  std::fflush(stderr);
+  std::_Exit(EXIT_FAILURE);
+}
+
+// The exit status, made a failure when console lines could not be written
+// to standard output.
+int checked_standard_output(int status) {
+  int error = standard_output_error();
+  if (std::fflush(stdout) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  if (error == 0 && std::ferror(stdout)) error = EIO;
+  if (error == 0) return status;
+  print_on_standard_error(std::string("cannot write standard output: ") + std::strerror(error));
+  return EXIT_FAILURE;
+}
+
+// Only one windowing layer runs in a process at a time.
+std::atomic<bool> layer_running{false};
+
 }  // namespace
 
 int run_windowed_program(int argc, char** argv, std::string_view application_name,
                          std::function<void()> program) {
+  open_closed_standard_descriptors();
+  if (layer_running.exchange(true))
+    throw std::logic_error("run_windowed_program: a windowing layer is already running");
+  struct layer_end {
+    ~layer_end() { layer_running = false; }
+  } ends_layer;
+
   running_application = std::string(application_name);
   const bool off_screen = runs_off_screen();
   // The platform has to be chosen before the application object exists.
   if (off_screen) qputenv("QT_QPA_PLATFORM", "offscreen");
+  failed_display = display_description(argc, argv);
+  held_messages.clear();
+  const QtMessageHandler previous_handler = qInstallMessageHandler(hold_startup_message);
   QApplication application(argc, argv);
+  qInstallMessageHandler(previous_handler);
+  for (const QString& message : held_messages)
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+  held_messages.clear();
+
   const QString name =
       QString::fromUtf8(application_name.data(), static_cast<qsizetype>(application_name.size()));
   application.setApplicationName(name);
-  if (off_screen) return run_off_screen(program, application_name);
-  return run_on_screen(application, program, name);
+  if (off_screen) return checked_standard_output(run_off_screen(program, application_name));
+  return checked_standard_output(run_on_screen(application, program, name));
 }
 
 }  // namespace mapplot

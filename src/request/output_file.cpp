@@ -1,0 +1,326 @@
+#include "request/output_file.hpp"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+namespace mapplot {
+namespace {
+
+constexpr std::size_t buffer_size = 64 * 1024;
+constexpr int link_hops_limit = 40;
+
+std::string folder_of(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string base_name_of(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A name shown in a message, with a NUL byte visible.
+std::string printable(std::string_view name) {
+  std::string shown;
+  for (const char c : name) {
+    if (c == '\0') {
+      shown += "\\0";
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+// Where the bytes go: symbolic links followed as the kernel would follow them
+// on opening the name for writing, including a last link that points at
+// nothing yet. What cannot be looked at is left for the open to report.
+std::string followed_links(std::string path, int& error_number) {
+  error_number = 0;
+  for (int hops = 0;; ++hops) {
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+    if (length < 0) return path;
+    if (hops == link_hops_limit || static_cast<std::size_t>(length) == sizeof target) {
+      error_number = hops == link_hops_limit ? ELOOP : ENAMETOOLONG;
+      return path;
+    }
+    std::string next(target, static_cast<std::size_t>(length));
+    if (next.front() != '/') next = folder_of(path) + "/" + next;
+    path = std::move(next);
+  }
+}
+
+bool plain_path_character(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
+         c == '.' || c == '_' || c == '-';
+}
+
+// A fresh temporary name; O_EXCL at creation settles any collision.
+std::string temporary_name() {
+  static std::atomic<unsigned> counter{0};
+  return ".mapplot-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) +
+         ".tmp";
+}
+
+// The errno that best explains a file a library left incomplete.
+int incompleteness_reason(int descriptor, std::size_t size) {
+  rlimit limit;
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      size >= limit.rlim_cur)
+    return EFBIG;
+  struct statvfs space;
+  if (::fstatvfs(descriptor, &space) == 0 && space.f_bavail == 0) return ENOSPC;
+  return EIO;
+}
+
+// The whole of a file, mapped for reading.
+class mapped_file {
+ public:
+  explicit mapped_file(int descriptor, std::size_t size) : size_(size) {
+    if (size == 0) return;
+    void* start = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
+    if (start != MAP_FAILED) start_ = static_cast<const unsigned char*>(start);
+  }
+  ~mapped_file() {
+    if (start_ != nullptr) ::munmap(const_cast<unsigned char*>(start_), size_);
+  }
+  mapped_file(const mapped_file&) = delete;
+  mapped_file& operator=(const mapped_file&) = delete;
+
+  bool failed() const { return size_ > 0 && start_ == nullptr; }
+  std::span<const unsigned char> bytes() const {
+    return start_ == nullptr ? std::span<const unsigned char>{} : std::span{start_, size_};
+  }
+
+ private:
+  const unsigned char* start_ = nullptr;
+  std::size_t size_;
+};
+
+}  // namespace
+
+output_file::output_file(std::string_view name, std::string_view kind, writer who)
+    : name_(name), kind_(kind), who_(who) {
+  check_name(name, kind);
+
+  try {
+    prepare();
+  } catch (...) {
+    release();
+    throw;
+  }
+}
+
+void output_file::prepare() {
+  int link_error = 0;
+  const std::string path = followed_links(name_, link_error);
+  if (link_error != 0) fail(link_error, "cannot open");
+
+  std::optional<ownership> replaced;
+  struct stat status;
+  if (::stat(path.c_str(), &status) == 0) {
+    if (S_ISDIR(status.st_mode)) fail(EISDIR, "cannot write");
+    if (!S_ISREG(status.st_mode)) {
+      open_direct_target(path);
+      return;
+    }
+    replaced = ownership{status.st_mode & 07777u, status.st_uid, status.st_gid};
+  } else if (errno != ENOENT) {
+    fail(errno, "cannot create");
+  }
+  final_name_ = base_name_of(path);
+  if (final_name_.empty() || final_name_ == "." || final_name_ == "..")
+    fail(EISDIR, "cannot write");
+  create_temporary(folder_of(path), replaced);
+}
+
+void output_file::check_name(std::string_view name, std::string_view kind) {
+  if (name.empty()) throw std::invalid_argument(std::string(kind) + " name is empty");
+  if (name.find('\0') != std::string_view::npos)
+    throw std::invalid_argument(std::string(kind) + " name \"" + printable(name) +
+                                "\" holds a NUL byte");
+}
+
+output_file::~output_file() {
+  release();
+}
+
+void output_file::release() {
+  if (file_ >= 0) ::close(file_);
+  if (target_ >= 0) ::close(target_);
+  if (!temporary_name_.empty()) ::unlinkat(folder_, temporary_name_.c_str(), 0);
+  if (folder_ >= 0) ::close(folder_);
+  file_ = target_ = folder_ = -1;
+  temporary_name_.clear();
+}
+
+void output_file::close_checked(int& descriptor) {
+  const int closing = descriptor;
+  descriptor = -1;
+  if (::close(closing) != 0) fail(errno, "cannot write");
+}
+
+void output_file::open_direct_target(const std::string& path) {
+  direct_ = true;
+  target_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+  if (target_ < 0) fail(errno, "cannot open");
+  if (who_ == writer::this_process) {
+    file_ = std::exchange(target_, -1);
+    buffer_ = std::make_unique<char[]>(buffer_size);
+    return;
+  }
+  // The library's file is copied into the target once complete, so it may
+  // live anywhere; the temporary folder is the place for it.
+  std::error_code unset;
+  std::filesystem::path folder = std::filesystem::temp_directory_path(unset);
+  if (unset) folder = "/tmp";
+  create_temporary(folder.string(), std::nullopt);
+}
+
+void output_file::create_temporary(const std::string& folder,
+                                   const std::optional<ownership>& replaced) {
+  folder_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  folder_syncable_ = folder_ >= 0;
+  // A folder one may write to but not list can still take the file.
+  if (folder_ < 0 && errno == EACCES) folder_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY);
+  if (folder_ < 0) fail(errno, "cannot create");
+
+  int descriptor = -1;
+  for (int attempt = 0; attempt < 100 && descriptor < 0; ++attempt) {
+    temporary_name_ = temporary_name();
+    descriptor = ::openat(folder_, temporary_name_.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+    if (descriptor < 0 && errno != EEXIST) {
+      const int error_number = errno;
+      temporary_name_.clear();
+      fail(error_number, "cannot create");
+    }
+  }
+  if (descriptor < 0) {
+    temporary_name_.clear();
+    fail(EEXIST, "cannot create");
+  }
+  if (replaced) {
+    // The new file keeps the old one's permissions and, where allowed, its
+    // owner; failing that is no reason to lose the data.
+    (void)::fchmod(descriptor, replaced->mode);
+    (void)::fchown(descriptor, replaced->user, replaced->group);
+  }
+
+  if (who_ == writer::this_process) {
+    file_ = descriptor;
+    buffer_ = std::make_unique<char[]>(buffer_size);
+    return;
+  }
+  ::close(descriptor);
+  std::string path = (folder == "." ? "." : folder) + "/" + temporary_name_;
+  if (!path.starts_with('/') && !path.starts_with("./")) path = "./" + path;
+  if (path.size() > staging_path_limit ||
+      !std::all_of(path.begin(), path.end(), plain_path_character)) {
+    // The same folder by a short path of plain characters.
+    path = "/proc/self/fd/" + std::to_string(folder_) + "/" + temporary_name_;
+    struct stat status;
+    if (::stat(folder_of(path).c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+      fail(ENAMETOOLONG, "cannot create");
+  }
+  staging_path_ = std::move(path);
+}
+
+void output_file::write(std::string_view bytes) {
+  while (!bytes.empty()) {
+    if (buffered_ == buffer_size) flush_buffer();
+    const std::size_t room = std::min(buffer_size - buffered_, bytes.size());
+    std::memcpy(buffer_.get() + buffered_, bytes.data(), room);
+    buffered_ += room;
+    bytes.remove_prefix(room);
+  }
+}
+
+void output_file::flush_buffer() {
+  write_all(file_, reinterpret_cast<const unsigned char*>(buffer_.get()), buffered_);
+  buffered_ = 0;
+}
+
+void output_file::write_all(int descriptor, const unsigned char* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(descriptor, bytes, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      fail(errno, "cannot write");
+    }
+    if (written == 0) fail(ENOSPC, "cannot write");
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+}
+
+void output_file::commit(const completeness_check& complete) {
+  if (who_ == writer::library) {
+    check_library_file(complete);
+  } else {
+    flush_buffer();
+    // A device or FIFO has nothing to sync; a file's data must be on the disk
+    // before its name points at it.
+    if (!direct_ && ::fsync(file_) != 0) fail(errno, "cannot write");
+    close_checked(file_);
+  }
+  if (target_ >= 0) close_checked(target_);
+  if (!direct_) put_in_place();
+}
+
+void output_file::check_library_file(const completeness_check& complete) {
+  const int descriptor = ::openat(folder_, temporary_name_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) fail(errno, "cannot write");
+  struct closer {
+    int descriptor;
+    ~closer() { ::close(descriptor); }
+  } closes{descriptor};
+
+  struct stat status;
+  if (::fstat(descriptor, &status) != 0) fail(errno, "cannot write");
+  const auto size = static_cast<std::size_t>(status.st_size);
+  const mapped_file contents(descriptor, size);
+  if (contents.failed()) fail(errno, "cannot read back");
+  if (complete && !complete(contents.bytes()))
+    fail(incompleteness_reason(descriptor, size), "cannot write", " (left incomplete)");
+  if (direct_) {
+    write_all(target_, contents.bytes().data(), contents.bytes().size());
+  } else if (::fsync(descriptor) != 0) {
+    fail(errno, "cannot write");
+  }
+}
+
+void output_file::put_in_place() {
+  if (::renameat(folder_, temporary_name_.c_str(), folder_, final_name_.c_str()) != 0)
+    fail(errno, "cannot replace");
+  temporary_name_.clear();
+  // The rename is on the disk only once the folder is; file systems that
+  // cannot sync a folder say so with EINVAL.
+  if (folder_syncable_ && ::fsync(folder_) != 0 && errno != EINVAL && errno != EROFS)
+    fail(errno, "cannot write");
+}
+
+void output_file::fail(int error_number, std::string_view action, std::string_view detail) const {
+  throw std::system_error(
+      error_number, std::generic_category(),
+      std::string(action) + " " + kind_ + " \"" + printable(name_) + "\"" + std::string(detail));
+}
+
+}  // namespace mapplot

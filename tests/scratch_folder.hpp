@@ -1,0 +1,43 @@
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace mapplot::testing {
+
+// A fresh folder of its own under the temporary folder, made the working
+// folder while it lives, and removed with everything in it afterwards.
+class scratch_folder {
+ public:
+  scratch_folder() : previous_(std::filesystem::current_path()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "mapplot-test-XXXXXX").string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (::mkdtemp(name.data()) == nullptr)
+      throw std::system_error(errno, std::generic_category(), "mkdtemp");
+    path_ = name.data();
+    std::filesystem::current_path(path_);
+  }
+  ~scratch_folder() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+    // Tests make folders read-only; removing needs them writable again.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+  }
+  scratch_folder(const scratch_folder&) = delete;
+  scratch_folder& operator=(const scratch_folder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path path_;
+};
+
+}  // namespace mapplot::testing
