@@ -25,7 +25,11 @@ constexpr std::string_view usage_text =
     "  --fps N        frames a second of the video, 1 to 1000 (default 30)\n"
     "  --offscreen    run without showing windows, even where there is a display\n"
     "  --help         show this text and exit\n"
-    "  --version      show the version and exit\n";
+    "  --version      show the version and exit\n"
+    "\n"
+    "Keys in window 101 while the zoom plays: Space pauses and resumes, Right or .\n"
+    "steps one frame while paused, + and - double and halve the pace, Ctrl+S saves\n"
+    "the window as julia_zoom-window-101-<frame>.png in the current folder.\n";
 
 std::optional<int> whole_number(const std::string& text) {
   int value = 0;
