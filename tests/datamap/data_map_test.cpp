@@ -199,10 +199,10 @@ TEST_F(DataMap, TextsKeepTheFileStructure) {
            {.xlabel = std::string(79, 'a') + e_acute,
             .ylabel = std::string(78, 'b') + e_acute,
             .title = std::string(77, 't') + "\xe2\x82\xac"});
-  EXPECT_EQ(
-      read_whole_file("Map.dat"),
-      example_file(example_values, {" " + std::string(79, 'a'), " " + std::string(78, 'b'),
-                                    " " + e_acute, " " + std::string(77, 't'), " \xe2\x82\xac"}));
+  EXPECT_EQ(read_whole_file("Map.dat"),
+            example_file(example_values,
+                         {std::string(" ").append(79, 'a'), std::string(" ").append(78, 'b'),
+                          " " + e_acute, std::string(" ").append(77, 't'), " \xe2\x82\xac"}));
 }
 
 TEST_F(DataMap, LargeInputsCrossTheWriteBufferIntact) {
