@@ -35,9 +35,14 @@ std::string compare_map(const QImage& picture, const std::vector<int>& expected)
       const int wanted = expected[y * side + x];
       if (qRed(seen) == wanted && qGreen(seen) == wanted && qBlue(seen) == wanted) continue;
       if (differing++ == 0) {
-        first = "(" + std::to_string(x + map_first_pixel) + ", " +
-                std::to_string(y + map_first_pixel) + ") is " + std::to_string(qRed(seen)) +
-                " instead of " + std::to_string(wanted);
+        first = std::string("(")
+                    .append(std::to_string(x + map_first_pixel))
+                    .append(", ")
+                    .append(std::to_string(y + map_first_pixel))
+                    .append(") is ")
+                    .append(std::to_string(qRed(seen)))
+                    .append(" instead of ")
+                    .append(std::to_string(wanted));
       }
     }
   }
