@@ -23,6 +23,18 @@ namespace mapplot {
 /// "<application_name>-window-<number>.png" in the current folder, its name
 /// reported on standard error.
 ///
+/// On screen, keys pressed in a graphics window steer the program while it
+/// runs, without changing what it computes or writes:
+/// - Space pauses and resumes: while paused, the program's thread waits
+///   before presenting its next frame, and the frame window's title says
+///   "paused";
+/// - Right arrow or `.` lets one more frame through while paused;
+/// - `+` and `-` double and halve the pace of frames, at most the screen's
+///   refresh rate and at least one frame a second;
+/// - Ctrl+S saves the picture the window shows as
+///   "<application_name>-window-<number>-<frame>.png" in the current folder
+///   (written whole or not at all) and says so in the console.
+///
 /// An exception that escapes `program` is a fatal error: its message is
 /// shown (a message box on screen, a line on standard error off screen;
 /// std::bad_alloc as "insufficient virtual memory") and the process ends

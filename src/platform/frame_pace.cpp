@@ -17,6 +17,24 @@ void frame_pace::set_interval(clock::duration interval) {
   changed_.notify_all();
 }
 
+void frame_pace::double_pace(clock::duration shortest) {
+  {
+    std::scoped_lock lock(lock_);
+    interval_ = std::max(interval_ / 2, shortest);
+  }
+  changed_.notify_all();
+}
+
+void frame_pace::halve_pace(clock::duration shortest) {
+  {
+    std::scoped_lock lock(lock_);
+    // From at least the screen's period, so that a pace of 0 (as fast as the
+    // screen goes) slows down too.
+    interval_ = std::min<clock::duration>(std::max(interval_, shortest) * 2, slowest_interval);
+  }
+  changed_.notify_all();
+}
+
 void frame_pace::pause() {
   std::scoped_lock lock(lock_);
   paused_ = true;

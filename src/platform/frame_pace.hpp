@@ -15,11 +15,17 @@ namespace mapplot {
 class frame_pace {
  public:
   using clock = std::chrono::steady_clock;
+  static constexpr clock::duration slowest_interval = std::chrono::seconds(1);
 
   explicit frame_pace(clock::duration interval) : interval_(interval) {}
 
   clock::duration interval() const;
   void set_interval(clock::duration interval);
+
+  // Frames twice as often, but no more often than one a `shortest` (the
+  // screen's refresh period); half as often, but at least one a second.
+  void double_pace(clock::duration shortest);
+  void halve_pace(clock::duration shortest);
 
   void pause();
   void resume();

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <limits>
+#include <mapplot/console.hpp>
 #include <thread>
 
 #include "platform/qt/frame_window.hpp"
@@ -319,6 +322,60 @@ TEST_F(QtWindowsOnScreen, DrawingIntoWindowZeroShowsItsCanvasInTheFrameUntilRese
   draw_on_program_thread(shown, [&] { shown.reset_window_mode(); });
   process_events_until([&] { return !frame.canvas_view().isVisible(); });
   EXPECT_FALSE(frame.canvas_view().isVisible());
+}
+
+// Keys pressed in a graphics window steer the layer, not the drawing: the
+// pace doubles and halves within the screen's rate and one frame a second,
+// Space pauses (and the frame window says so), and Ctrl+S saves the picture
+// the window shows, saying where on the console.
+TEST_F(QtWindowsOnScreen, KeysInAGraphicsWindowSteerThePaceAndSaveItsPicture) {
+  using namespace std::chrono_literals;
+  frame_window frame(QStringLiteral("probe"), shown.console_canvas());
+  shown.attach_frame_window(&frame);
+  draw_on_program_thread(shown, [&] {
+    shown.open_graphics_window(101, "Keys");
+    shown.set_color_index(5);
+    shown.draw_rectangle(rectangle_style::filled, 0, 0, 39, 19);
+  });
+  graphics_view* window = nullptr;
+  process_events_until([&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (widget->windowTitle() == "Keys" && widget->isVisible())
+        window = qobject_cast<graphics_view*>(widget);
+    }
+    return window != nullptr;
+  });
+  ASSERT_NE(window, nullptr);
+  const auto press = [&](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(window, &event);
+  };
+
+  const auto screen_period = refresh_period(window->screen());
+  for (int i = 0; i < 8; ++i) press(Qt::Key_Minus);
+  EXPECT_EQ(shown.pace().interval(), 1s);
+  press(Qt::Key_Plus);
+  EXPECT_EQ(shown.pace().interval(), 500ms);
+  for (int i = 0; i < 8; ++i) press(Qt::Key_Plus, Qt::ShiftModifier);
+  EXPECT_EQ(shown.pace().interval(), screen_period);
+  press(Qt::Key_Plus, Qt::ControlModifier);  // not a pace key
+  EXPECT_EQ(shown.pace().interval(), screen_period);
+
+  press(Qt::Key_Space);
+  EXPECT_TRUE(shown.pace().paused());
+  EXPECT_EQ(frame.windowTitle(), QStringLiteral("probe \u2014 paused"));
+  press(Qt::Key_Space);
+  EXPECT_FALSE(shown.pace().paused());
+  EXPECT_EQ(frame.windowTitle(), QStringLiteral("probe \u2014 running"));
+
+  const std::string saved = QCoreApplication::applicationName().toStdString() + "-window-101-1.png";
+  std::filesystem::remove(saved);
+  console_capture console;
+  press(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(console.lines, std::vector<std::string>{"  Window 101 saved as " + saved});
+  const QImage picture(QString::fromStdString(saved));
+  EXPECT_EQ(picture.convertToFormat(QImage::Format_RGB32), shown.presented_image(101));
+  std::filesystem::remove(saved);
 }
 
 }  // namespace

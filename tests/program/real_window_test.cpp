@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -18,6 +20,7 @@ namespace mapplot::testing {
 namespace {
 
 constexpr int screen_width = 1280, screen_height = 1024;  // as x_server starts Xvfb
+constexpr int julia_frame_count_for_test = 335;
 
 // Polls `xdotool search` until a window matches or `seconds` pass.
 std::string find_window(const x_server& server, const std::string& name_pattern, int seconds) {
@@ -187,6 +190,120 @@ TEST(RealWindow, WithAWindowManagerTheWindowsStillStandApartOnScreen) {
   const std::string map_window = find_window(server, "^Julia set$", 120);
   ASSERT_FALSE(map_window.empty()) << "no window titled \"Julia set\"";
   expect_placed_apart_then_close(server, program, map_window, "real_window_managed");
+}
+
+// How many frame files the zoom has written: one for every frame presented.
+int frames_kept(const std::string& folder) {
+  std::error_code missing;
+  int count = 0;
+  for (auto entry = std::filesystem::directory_iterator(folder, missing);
+       !missing && entry != std::filesystem::directory_iterator(); ++entry) {
+    if (entry->path().extension() == ".png") ++count;
+  }
+  return count;
+}
+
+// Waits until `count()` has kept one value for `quiet`, at most `seconds`;
+// returns that value, or -1 when it never settled.
+int settled(const std::function<int()>& count, std::chrono::milliseconds quiet, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  int last = count();
+  auto since = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const int now = count();
+    if (now != last) {
+      last = now;
+      since = std::chrono::steady_clock::now();
+    } else if (std::chrono::steady_clock::now() - since >= quiet) {
+      return last;
+    }
+  }
+  return -1;
+}
+
+QImage window_shot(const x_server& server, const std::string& window, const std::string& name) {
+  const std::string shot = MAPPLOT_BINARY_DIR "/tests/program/" + name + ".png";
+  if (server.run({"import", "-window", window, shot}).exit_status != 0) return {};
+  return QImage(QString::fromStdString(shot));
+}
+
+// Pixel for pixel, whatever colour space the files declare.
+bool same_pixels(const QImage& first, const QImage& second) {
+  if (first.isNull() || first.size() != second.size()) return false;
+  for (int y = 0; y < first.height(); ++y) {
+    for (int x = 0; x < first.width(); ++x) {
+      if ((first.pixel(x, y) & 0xffffffu) != (second.pixel(x, y) & 0xffffffu)) return false;
+    }
+  }
+  return true;
+}
+
+QImage frame_file(const std::string& folder, int k) {
+  char name[32];
+  std::snprintf(name, sizeof name, "/frame-%03d.png", k);
+  return QImage(QString::fromStdString(folder + name));
+}
+
+// Keys in window 101 while the zoom plays with --frames: Space holds the
+// frames where they are and says so in the frame window's title, the right
+// arrow lets exactly one more through, Ctrl+S saves what the window shows,
+// and Space again lets the zoom run to its end with every frame kept.
+TEST(RealWindow, KeysPauseStepAndSaveTheShownFrame) {
+  x_server server;
+  ASSERT_TRUE(server.ready()) << "Xvfb did not start";
+  const std::string folder = make_temporary_directory();
+  const std::string frames = folder + "/frames";
+  background_process program({.arguments = {JULIA_ZOOM_PROGRAM, "--frames", frames},
+                              .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
+                              .set_environment = {"DISPLAY=" + server.display()},
+                              .working_directory = folder});
+  const std::string map_window = find_window(server, "^Julia set$", 120);
+  ASSERT_FALSE(map_window.empty()) << "no window titled \"Julia set\"";
+  const auto press = [&](const std::string& key) {
+    server.run({"xdotool", "windowfocus", "--sync", map_window});
+    server.run({"xdotool", "key", "--clearmodifiers", key});
+  };
+  const auto kept = [&] { return frames_kept(frames); };
+  const auto quiet = std::chrono::milliseconds(1500);
+
+  press("space");
+  EXPECT_FALSE(find_window(server, "^julia_zoom .* paused$", 30).empty()) << "no \"paused\" title";
+  const int paused_at = settled(kept, quiet, 60);
+  ASSERT_GT(paused_at, 0) << "the frames did not stop";
+  ASSERT_LT(paused_at, 334) << "the zoom had ended before it could be paused";
+  const QImage shown = window_shot(server, map_window, "paused_window");
+  std::this_thread::sleep_for(quiet);
+  EXPECT_EQ(kept(), paused_at);
+  EXPECT_TRUE(same_pixels(window_shot(server, map_window, "paused_window_later"), shown))
+      << "the window changed while paused";
+  EXPECT_TRUE(same_pixels(shown, frame_file(frames, paused_at)))
+      << "the window is not the last kept frame";
+
+  press("Right");
+  const int stepped_to = settled(kept, quiet, 60);
+  EXPECT_EQ(stepped_to, paused_at + 1) << "the arrow did not step exactly one frame";
+  const QImage stepped = window_shot(server, map_window, "stepped_window");
+  EXPECT_TRUE(same_pixels(stepped, frame_file(frames, stepped_to)));
+
+  press("ctrl+s");
+  const std::string saved =
+      folder + "/julia_zoom-window-101-" + std::to_string(stepped_to) + ".png";
+  EXPECT_TRUE(settled([&] { return std::filesystem::exists(saved) ? 1 : 0; }, quiet, 30) == 1)
+      << "no " << saved;
+  EXPECT_TRUE(same_pixels(QImage(QString::fromStdString(saved)), stepped))
+      << "the saved picture is not the window's";
+
+  press("space");
+  EXPECT_FALSE(find_window(server, "finished", 600).empty()) << "the zoom did not go on";
+  EXPECT_EQ(kept(), julia_frame_count_for_test);
+  const std::string question = find_window(server, "^julia_zoom$", 10);
+  ASSERT_FALSE(question.empty()) << "no closing question";
+  server.run({"xdotool", "windowfocus", "--sync", question});
+  server.run({"xdotool", "key", "--clearmodifiers", "Return"});
+  const auto result = program.wait(std::chrono::seconds(30));
+  EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+  EXPECT_EQ(result.standard_output, "") << "on screen the console is the frame window";
 }
 
 // A map drawn into the current window: the console shows it until Enter is

@@ -15,6 +15,7 @@
 namespace mapplot {
 namespace {
 
+const QString running_state = QStringLiteral("running");
 constexpr int console_columns = 80;
 constexpr int console_rows = 25;
 constexpr int kept_console_lines = 10000;
@@ -67,7 +68,7 @@ frame_window::frame_window(const QString& application_name, window_canvas& conso
   const QFontMetrics metrics(console_font());
   resize(metrics.horizontalAdvance(QLatin1Char('0')) * (console_columns + 2) + 30,
          metrics.lineSpacing() * console_rows + input_->sizeHint().height() + 20);
-  set_program_state(QStringLiteral("running"));
+  set_program_state(running_state);
 }
 
 int frame_window::narrowest_width() const {
@@ -76,7 +77,20 @@ int frame_window::narrowest_width() const {
 }
 
 void frame_window::set_program_state(const QString& state) {
-  setWindowTitle(application_name_ + QStringLiteral(" \u2014 ") + state);
+  program_state_ = state;
+  show_title();
+}
+
+void frame_window::set_paused(bool paused) {
+  paused_ = paused;
+  show_title();
+}
+
+void frame_window::show_title() {
+  // A program that has finished has nothing left to pause.
+  const QString shown =
+      paused_ && program_state_ == running_state ? QStringLiteral("paused") : program_state_;
+  setWindowTitle(application_name_ + QStringLiteral(" \u2014 ") + shown);
 }
 
 void frame_window::append_line(const QString& line) {

@@ -23,8 +23,10 @@ class frame_window final : public QWidget {
  public:
   frame_window(const QString& application_name, window_canvas& console_canvas);
 
-  // The title becomes "<application> — <state>".
+  // The title becomes "<application> — <state>", or "<application> — paused"
+  // while a running program is paused.
   void set_program_state(const QString& state);
+  void set_paused(bool paused);
   void append_line(const QString& line);
   void clear_text();
   void set_text_color(rgb_color color);
@@ -49,9 +51,12 @@ class frame_window final : public QWidget {
 
  private:
   void take_input_line();
+  void show_title();
   void measure_line_width();
 
   QString application_name_;
+  QString program_state_;
+  bool paused_ = false;
   QPlainTextEdit* text_ = nullptr;
   graphics_view* canvas_view_ = nullptr;
   QStackedWidget* stack_ = nullptr;

@@ -62,6 +62,15 @@ void graphics_view::hideEvent(QHideEvent*) {
   canvas_.set_shown(false);
 }
 
+void graphics_view::keyPressEvent(QKeyEvent* event) {
+  const window_command command = command_for_key(*event);
+  if (command == window_command::none) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  emit command_given(command);
+}
+
 void graphics_view::follow_screen(QScreen* screen) {
   canvas_.set_refresh_period(refresh_period(screen));
 }

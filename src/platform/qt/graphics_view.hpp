@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "platform/qt/window_canvas.hpp"
+#include "platform/qt/window_keys.hpp"
 
 class QScreen;
 
@@ -18,10 +19,15 @@ class graphics_view final : public QWidget {
   // Takes the presented picture's size and schedules a paint.
   void sync_with_canvas();
 
+ signals:
+  // A key that steers the program was pressed while this window had the focus.
+  void command_given(mapplot::window_command command);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void follow_screen(QScreen* screen);

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_window_system.hpp"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <cstdio>
@@ -8,7 +9,9 @@
 #include "platform/qt/canvas_drawing.hpp"
 #include "platform/qt/frame_window.hpp"
 #include "platform/qt/graphics_view.hpp"
+#include "platform/qt/picture_file.hpp"
 #include "platform/qt/screen_placement.hpp"
+#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {
@@ -310,7 +313,15 @@ graphics_view& qt_window_system::view_for(window_canvas& canvas) {
     if (frame_window* frame = frame_.load()) return frame->canvas_view();
   }
   auto& view = views_[canvas.number()];
-  if (!view) view = std::make_unique<graphics_view>(canvas);
+  if (!view) {
+    view = std::make_unique<graphics_view>(canvas);
+    // Its own window: it takes the keys that steer the program.
+    view->setFocusPolicy(Qt::StrongFocus);
+    connect(view.get(), &graphics_view::command_given, this,
+            [this, shown = view.get(), &canvas](window_command command) {
+              carry_out(command, *shown, canvas);
+            });
+  }
   view->setWindowTitle(QString::fromStdString(canvas.title()));
   return *view;
 }
@@ -328,6 +339,51 @@ void qt_window_system::repaint(window_canvas& canvas) {
   if (first_showing) place_graphics_window(view, canvas.number(), frame_.load());
   view.show();
   view.raise();
+}
+
+void qt_window_system::carry_out(window_command command, const graphics_view& view,
+                                 const window_canvas& canvas) {
+  switch (command) {
+    case window_command::toggle_pause:
+      if (pace_.paused()) {
+        pace_.resume();
+      } else {
+        pace_.pause();
+      }
+      if (frame_window* frame = frame_.load()) frame->set_paused(pace_.paused());
+      break;
+    case window_command::step:
+      pace_.step();
+      break;
+    case window_command::faster:
+      pace_.double_pace(refresh_period(view.screen()));
+      break;
+    case window_command::slower:
+      pace_.halve_pace(refresh_period(view.screen()));
+      break;
+    case window_command::save_picture:
+      save_shown_picture(canvas);
+      break;
+    case window_command::none:
+      break;
+  }
+}
+
+void qt_window_system::save_shown_picture(const window_canvas& canvas) {
+  const numbered_picture shown = canvas.presented_numbered_picture();
+  const std::string window = std::to_string(canvas.number());
+  const std::string name = QCoreApplication::applicationName().toStdString() + "-window-" + window +
+                           "-" + std::to_string(shown.frame_number) + ".png";
+  // In the current folder, and named on the console as the other outputs name
+  // their files, relative to it: a short name that the console does not wrap.
+  if (const auto failure = save_picture_file(shown.picture, name)) {
+    write_console({std::string_view(" Cannot save window "), std::string_view(window),
+                   std::string_view(" as "), std::string_view(name), std::string_view(": "),
+                   std::string_view(*failure)});
+    return;
+  }
+  write_console({std::string_view(" Window "), std::string_view(window),
+                 std::string_view(" saved as "), std::string_view(name)});
 }
 
 void qt_window_system::cancel() {

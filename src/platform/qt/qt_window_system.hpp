@@ -12,6 +12,7 @@
 
 #include "platform/frame_pace.hpp"
 #include "platform/qt/window_canvas.hpp"
+#include "platform/qt/window_keys.hpp"
 #include "platform/window_system.hpp"
 
 namespace mapplot {
@@ -93,6 +94,11 @@ class qt_window_system final : public QObject, public window_system {
   // GUI thread.
   graphics_view& view_for(window_canvas& canvas);
   void repaint(window_canvas& canvas);
+  // A key pressed in graphics window `view`, which shows `canvas`.
+  void carry_out(window_command command, const graphics_view& view, const window_canvas& canvas);
+  // The picture the window shows now as "<application>-window-<N>-<frame>.png"
+  // in the current folder, said on the console.
+  void save_shown_picture(const window_canvas& canvas);
 
   const display_mode mode_;
   frame_pace pace_;

@@ -92,6 +92,11 @@ std::optional<window_picture> window_canvas::presented_picture() const {
   return picture;
 }
 
+numbered_picture window_canvas::presented_numbered_picture() const {
+  std::scoped_lock lock(lock_);
+  return {front_.copy(), frame_number_};
+}
+
 long long window_canvas::frame_number() const {
   std::scoped_lock lock(lock_);
   return frame_number_;

@@ -27,6 +27,12 @@ struct drawing_state {
   font_choice font = terminal_font();
 };
 
+// A presented frame's picture with its number.
+struct numbered_picture {
+  QImage picture;  // null before the first frame
+  long long frame_number = 0;
+};
+
 // One window's pictures and the hand-off between two threads. The program's
 // thread composes a frame in the back picture, which no other thread ever
 // reads, and presents it: the back picture is copied whole into the front
@@ -104,6 +110,7 @@ class window_canvas {
   QSize presented_size() const;
   QImage presented_image() const;  // a copy; null before the first frame
   std::optional<window_picture> presented_picture() const;
+  numbered_picture presented_numbered_picture() const;  // a copy
   long long frame_number() const;
   std::string title() const;
   void set_title(std::string title);
