@@ -2,10 +2,7 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
@@ -24,6 +21,7 @@
 #include <vector>
 
 #include "platform/qt/frame_window.hpp"
+#include "platform/qt/picture_file.hpp"
 #include "platform/qt/qt_window_system.hpp"
 #include "platform/qt/screen_placement.hpp"
 #include "platform/qt/window_console_sink.hpp"
@@ -86,33 +84,6 @@ void run_routine(const std::function<void()>& program) {
   }
 }
 
-// A PNG file that is whole or reported: QSaveFile writes a file beside the
-// target and renames it only once every write has succeeded. A device or
-// FIFO, a link to one included, is written in place instead, as a rename
-// would replace the node itself.
-bool save_png(const QImage& picture, const QString& name, QString& error) {
-  const QFileInfo target(name);
-  if (target.exists() && !target.isFile()) {
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-      error = file.errorString();
-      return false;
-    }
-    const bool written = picture.save(&file, "PNG") && file.flush();
-    file.close();
-    if (written && file.error() == QFileDevice::NoError) return true;
-    error = file.errorString();
-    return false;
-  }
-  // commit() ignores what goes wrong in its own last flush, so flush first.
-  QSaveFile file(name);
-  if (file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.flush() &&
-      file.commit())
-    return true;
-  error = file.errorString();
-  return false;
-}
-
 // Each window's last picture as "<application>-window-<number>.png"; false
 // when one could not be written.
 bool save_pictures(const qt_window_system& system, std::string_view application_name) {
@@ -122,14 +93,12 @@ bool save_pictures(const qt_window_system& system, std::string_view application_
     if (picture.isNull()) continue;
     const std::string name =
         std::string(application_name) + "-window-" + std::to_string(number) + ".png";
-    QString error;
-    if (save_png(picture, QString::fromStdString(name), error)) {
+    if (const auto error = save_picture_file(picture, name); !error) {
       std::fprintf(stderr, "%s: picture of window %d saved as %s\n", running_application.c_str(),
                    number, name.c_str());
     } else {
       std::fprintf(stderr, "%s: could not save the picture of window %d as %s: %s\n",
-                   running_application.c_str(), number, name.c_str(),
-                   error.toLocal8Bit().constData());
+                   running_application.c_str(), number, name.c_str(), error->c_str());
       all_saved = false;
     }
   }

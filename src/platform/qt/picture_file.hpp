@@ -7,10 +7,9 @@
 
 namespace mapplot {
 
-// Writes `picture` as a PNG file that is either complete under `path` or not
-// there at all: written under a temporary name beside it, synced, and renamed
-// only when whole. The name is used byte for byte, whatever its encoding.
-// Returns why when the file could not be written.
+// Writes `picture` as a PNG file through the outputs' one file writer: either
+// complete under `path` or not there at all, the name used byte for byte,
+// whatever its encoding. Returns why when the file could not be written.
 std::optional<std::string> save_picture_file(const QImage& picture,
                                              const std::filesystem::path& path);
 
