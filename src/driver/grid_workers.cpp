@@ -38,13 +38,16 @@ void grid_workers::run_rows(int count, const std::function<void(int)>& row) {
     row_ = &row;
     row_count_ = count;
     next_row_ = 0;
-    helpers_at_work_ = helpers_.size();
     ++grid_number_;
   }
   grid_ready_.notify_all();
   take_rows(row, count);
+  // Every row has been taken; those a helper took are done once it leaves.
+  // A helper that has not woken yet finds the grid withdrawn and waits for
+  // the next one: a grid never waits for a thread to wake up, which on a
+  // small grid would take longer than the rows themselves.
   std::unique_lock lock(lock_);
-  grid_done_.wait(lock, [this] { return helpers_at_work_ == 0; });
+  grid_done_.wait(lock, [this] { return helpers_inside_ == 0; });
   row_ = nullptr;
 }
 
@@ -55,12 +58,14 @@ void grid_workers::help() {
     grid_ready_.wait(lock, [&] { return stopping_ || grid_number_ != grids_seen; });
     if (stopping_) return;
     grids_seen = grid_number_;
+    if (row_ == nullptr) continue;  // finished before this thread woke
     const std::function<void(int)>& row = *row_;
     const int count = row_count_;
+    ++helpers_inside_;
     lock.unlock();
     take_rows(row, count);
     lock.lock();
-    if (--helpers_at_work_ == 0) grid_done_.notify_one();
+    if (--helpers_inside_ == 0) grid_done_.notify_one();
   }
 }
 

@@ -43,7 +43,7 @@ class grid_workers {
   std::uint64_t grid_number_ = 0;
   const std::function<void(int)>* row_ = nullptr;
   int row_count_ = 0;
-  std::size_t helpers_at_work_ = 0;
+  std::size_t helpers_inside_ = 0;  // helpers working on the current grid
   bool stopping_ = false;
   std::atomic<int> next_row_{0};
   std::vector<std::thread> helpers_;
