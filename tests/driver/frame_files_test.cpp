@@ -10,12 +10,14 @@
 
 #include "../program/child_process.hpp"
 #include "recorded_frames.hpp"
+#include "scratch_folder.hpp"
 
 namespace mapplot::testing {
 namespace {
 
 TEST(FrameFiles, WhatCannotBeWrittenIsAnErrorNamingTheFile) {
-  const std::filesystem::path folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::filesystem::path& folder = scratch.path();
   std::ofstream(folder / "plain-file") << "not a folder";
   try {
     prepare_frame_folder(folder / "plain-file" / "frames");

@@ -11,6 +11,7 @@
 
 #include "../program/child_process.hpp"
 #include "recorded_frames.hpp"
+#include "scratch_folder.hpp"
 
 namespace mapplot::testing {
 namespace {
@@ -18,7 +19,8 @@ namespace {
 constexpr int width = 581, height = 271;
 
 TEST(VideoRecorder, WebmIsVp9AtTheAskedRateWithTheFramesInOrder) {
-  const std::filesystem::path folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::filesystem::path& folder = scratch.path();
   const std::filesystem::path video = folder / "zoom.webm";
   video_recorder recorder(video, 12);
   for (int number = 1; number <= 24; ++number) {
@@ -40,7 +42,8 @@ TEST(VideoRecorder, WebmIsVp9AtTheAskedRateWithTheFramesInOrder) {
 }
 
 TEST(VideoRecorder, AFailingFfmpegLeavesTheEarlierVideoAndNothingElse) {
-  const std::filesystem::path folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::filesystem::path& folder = scratch.path();
   // Stands in for ffmpeg: complains and ends without reading a frame, so
   // the frames meet a closed pipe.
   const std::filesystem::path encoder = folder / "failing-ffmpeg";
@@ -66,7 +69,8 @@ TEST(VideoRecorder, AFailingFfmpegLeavesTheEarlierVideoAndNothingElse) {
 }
 
 TEST(VideoRecorder, ProblemsThatCanBeSeenBeforeAnyFrameAreErrorsAtOnce) {
-  const std::filesystem::path folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::filesystem::path& folder = scratch.path();
   std::ofstream(folder / "plain-file") << "not a folder";
   try {
     video_recorder recorder(folder / "plain-file" / "zoom.mp4", 30);

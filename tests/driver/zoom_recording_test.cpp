@@ -10,6 +10,7 @@
 
 #include "../program/child_process.hpp"
 #include "recorded_frames.hpp"
+#include "scratch_folder.hpp"
 
 namespace mapplot::testing {
 namespace {
@@ -17,7 +18,8 @@ namespace {
 constexpr int width = 581, height = 271, frame_count = 335;
 
 TEST(ZoomRecording, EveryFrameBecomesAFileAndAFrameOfTheVideo) {
-  const std::filesystem::path folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::filesystem::path& folder = scratch.path();
   zoom_options options;
   options.frames_folder = folder / "frames";
   options.video_file = folder / "zoom.mp4";
@@ -62,7 +64,8 @@ TEST(ZoomRecording, EveryFrameBecomesAFileAndAFrameOfTheVideo) {
 }
 
 TEST(ZoomRecording, AFailureIsKeptForTheEndAndLeavesNoVideo) {
-  const std::filesystem::path folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::filesystem::path& folder = scratch.path();
   zoom_options options;
   options.video_file = folder / "zoom.webm";
   {

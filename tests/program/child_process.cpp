@@ -54,12 +54,6 @@ std::string read_file(const std::string& path) {
   return contents.str();
 }
 
-std::string make_temporary_directory() {
-  std::string pattern = "/tmp/mapplot-test-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-}
-
 background_process::background_process(const process_request& request)
     : input_path_(scratch_path("in")),
       output_path_(scratch_path("out")),

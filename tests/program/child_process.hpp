@@ -45,6 +45,5 @@ class background_process {
 };
 
 std::string read_file(const std::string& path);
-std::string make_temporary_directory();
 
 }  // namespace mapplot::testing

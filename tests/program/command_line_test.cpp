@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "child_process.hpp"
+#include "scratch_folder.hpp"
 
 namespace mapplot::testing {
 namespace {
@@ -20,7 +21,8 @@ process_result run_zoom(std::vector<std::string> options, const std::string& fol
 }
 
 TEST(CommandLine, BadOptionsGiveTheUsageOnStandardErrorAndStatus2) {
-  const std::string folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::string folder = scratch.name();
   for (const std::vector<std::string>& options :
        {std::vector<std::string>{"--bogus"},
         {"--frames"},
@@ -43,7 +45,8 @@ TEST(CommandLine, BadOptionsGiveTheUsageOnStandardErrorAndStatus2) {
 }
 
 TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {
-  const std::string folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::string folder = scratch.name();
   const auto help = run_zoom({"--help"}, folder);
   EXPECT_EQ(help.exit_status, 0) << help.standard_error;
   EXPECT_EQ(help.standard_error, "");

@@ -11,6 +11,7 @@
 #include "child_process.hpp"
 #include "julia_raster.hpp"
 #include "map_picture.hpp"
+#include "scratch_folder.hpp"
 
 namespace mapplot::testing {
 namespace {
@@ -63,7 +64,8 @@ double mean_difference(const QImage& first, const QImage& second) {
 }
 
 TEST(KeptFrames, OffScreenEveryFrameIsAFileWithItsRasterAndAFrameOfTheVideo) {
-  const std::string folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::string folder = scratch.name();
   // --offscreen wins over a display, which need not exist.
   const auto result = run_process({.arguments = {JULIA_ZOOM_PROGRAM, "--offscreen", "--frames",
                                                  "kept/frames", "--video", "zoom.mp4"},

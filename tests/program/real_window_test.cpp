@@ -14,6 +14,7 @@
 
 #include "child_process.hpp"
 #include "map_picture.hpp"
+#include "scratch_folder.hpp"
 #include "x_server.hpp"
 
 namespace mapplot::testing {
@@ -115,7 +116,8 @@ void expect_placed_apart_then_close(const x_server& server, background_process& 
 TEST(RealWindow, EveryFrameIsShownWholeInWindow101BesideTheConsole) {
   x_server server;
   ASSERT_TRUE(server.ready()) << "Xvfb did not start";
-  const std::string folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::string folder = scratch.name();
   const std::string frames_file = folder + "/frames.txt";
   background_process program({.arguments = {RECORDED_ZOOM_PROGRAM, frames_file},
                               .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
@@ -183,10 +185,11 @@ TEST(RealWindow, WithAWindowManagerTheWindowsStillStandApartOnScreen) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
 
+  const temporary_folder working_folder;
   background_process program({.arguments = {JULIA_ZOOM_PROGRAM},
                               .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
                               .set_environment = {"DISPLAY=" + server.display()},
-                              .working_directory = make_temporary_directory()});
+                              .working_directory = working_folder.name()});
   const std::string map_window = find_window(server, "^Julia set$", 120);
   ASSERT_FALSE(map_window.empty()) << "no window titled \"Julia set\"";
   expect_placed_apart_then_close(server, program, map_window, "real_window_managed");
@@ -252,7 +255,8 @@ QImage frame_file(const std::string& folder, int k) {
 TEST(RealWindow, KeysPauseStepAndSaveTheShownFrame) {
   x_server server;
   ASSERT_TRUE(server.ready()) << "Xvfb did not start";
-  const std::string folder = make_temporary_directory();
+  const temporary_folder scratch;
+  const std::string folder = scratch.name();
   const std::string frames = folder + "/frames";
   background_process program({.arguments = {JULIA_ZOOM_PROGRAM, "--frames", frames},
                               .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
@@ -311,10 +315,11 @@ TEST(RealWindow, KeysPauseStepAndSaveTheShownFrame) {
 TEST(RealWindow, AMapInTheConsoleWaitsForEnter) {
   x_server server;
   ASSERT_TRUE(server.ready()) << "Xvfb did not start";
+  const temporary_folder working_folder;
   background_process program({.arguments = {CONSOLE_MAP_PROGRAM},
                               .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
                               .set_environment = {"DISPLAY=" + server.display()},
-                              .working_directory = make_temporary_directory()});
+                              .working_directory = working_folder.name()});
   const std::string frame = find_window(server, "^console_map .* running$", 60);
   ASSERT_FALSE(frame.empty());
   std::this_thread::sleep_for(std::chrono::seconds(2));
