@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data_file_fixture.hpp"
+#include "side_by_side.hpp"
 
 namespace mapplot {
 namespace {
@@ -177,27 +178,16 @@ TEST_F(DataMapFailure, TwoProcessesWritingOneFileLeaveOneWholeFile) {
   data_map(other, other, other, {.title = "second"});
   const std::string second = read_whole_file("Map.dat");
   for (int round = 0; round < 6; ++round) {
-    pid_t children[2];
-    for (int which = 0; which < 2; ++which) {
-      children[which] = ::fork();
-      ASSERT_GE(children[which], 0);
-      if (children[which] == 0) {
-        console_capture quiet;
-        for (int repeat = 0; repeat < 3; ++repeat) {
-          if (which == 0) {
-            data_map(many, many, many, {.title = "first"});
-          } else {
-            data_map(other, other, other, {.title = "second"});
-          }
+    EXPECT_TRUE(testing::run_side_by_side([&](int which) {
+      console_capture quiet;
+      for (int repeat = 0; repeat < 3; ++repeat) {
+        if (which == 0) {
+          data_map(many, many, many, {.title = "first"});
+        } else {
+          data_map(other, other, other, {.title = "second"});
         }
-        ::_exit(0);
       }
-    }
-    for (const pid_t child : children) {
-      int status = 0;
-      ASSERT_EQ(::waitpid(child, &status, 0), child);
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    }));
     const std::string left = read_whole_file("Map.dat");
     EXPECT_TRUE(left == first || left == second) << "round " << round;
     EXPECT_EQ(folder_entries(), lines{"Map.dat"});

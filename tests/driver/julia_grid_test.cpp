@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "escape_windows.hpp"
+
 namespace mapplot {
 namespace {
 
@@ -19,29 +21,15 @@ struct frame_arrays {
   std::vector<float> A = std::vector<float>(side * side);
 };
 
-// The escape-time grid written out the plain way: one cell after another,
-// |z| as the square root of re^2 + im^2, all in long double.
+// The coordinates written out the plain way, and the counts of the plain
+// one-cell-at-a-time evaluation the escape tests share.
 frame_arrays reference_grid(const julia_frame& f) {
   frame_arrays out;
   for (int p = -60; p <= 60; ++p)
     out.X[p + 60] = static_cast<float>((long double)p * f.ray / 60 + f.cx);
   for (int q = -60; q <= 60; ++q)
     out.Y[q + 60] = static_cast<float>((long double)q * f.ray / 60 + f.cy);
-  for (int q = -60; q <= 60; ++q) {
-    for (int p = -60; p <= 60; ++p) {
-      float& cell = out.A[(p + 60) + (q + 60) * side];
-      cell = 0;
-      long double re = (long double)p * f.ray / 60 + f.cx;
-      long double im = out.Y[q + 60];
-      for (long long n = -2; n <= (long long)f.limit + 1; ++n) {
-        if (std::sqrt(re * re + im * im) >= 256) break;
-        cell = static_cast<float>(n);
-        const long double old_re = re;
-        re = re * re - im * im;
-        im = 2 * old_re * im + 1;
-      }
-    }
-  }
+  out.A = test_windows::plain_counts(f);
   return out;
 }
 

@@ -16,7 +16,7 @@
 #include "platform/qt/canvas_drawing.hpp"
 #include "platform/qt/qt_window_system.hpp"
 #include "platform/qt/window_canvas.hpp"
-
+#include "qt_application.hpp"
 namespace mapplot {
 namespace {
 
@@ -162,12 +162,7 @@ TEST(FramePace, PausedOnlyAStepLetsAFrameThrough) {
 
 class FrameReceivers : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "platform_test";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testing::ensure_qt_application(); }
   void SetUp() override { install_window_system(&system); }
   void TearDown() override { install_window_system(nullptr); }
 

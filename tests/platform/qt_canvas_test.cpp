@@ -17,7 +17,7 @@
 #include "platform/qt/frame_window.hpp"
 #include "platform/qt/graphics_view.hpp"
 #include "platform/qt/qt_window_system.hpp"
-
+#include "qt_application.hpp"
 namespace mapplot {
 namespace {
 
@@ -27,12 +27,7 @@ const QRgb purple = qRgb(128, 0, 128);
 
 class QtCanvas : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "platform_test";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { testing::ensure_qt_application(); }
 
   // Runs `drawing` on a thread of its own, as the program's thread would, and
   // presents what it drew.

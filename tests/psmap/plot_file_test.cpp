@@ -25,6 +25,7 @@
 #include "grey_page.hpp"
 #include "psmap/plot_completeness.hpp"
 #include "scratch_folder.hpp"
+#include "side_by_side.hpp"
 
 namespace mapplot {
 namespace {
@@ -341,20 +342,9 @@ TEST_F(PlotFile, TwoProcessesWritingOneFileLeaveOneWholeFile) {
   const std::string second = without_creation_date("same.ps");
 
   for (int round = 0; round < 6; ++round) {
-    pid_t children[2];
-    for (int which = 0; which < 2; ++which) {
-      children[which] = ::fork();
-      ASSERT_GE(children[which], 0);
-      if (children[which] == 0) {
-        for (int repeat = 0; repeat < 3; ++repeat) write(which == 0 ? "first" : "second");
-        ::_exit(0);
-      }
-    }
-    for (const pid_t child : children) {
-      int status = 0;
-      ASSERT_EQ(::waitpid(child, &status, 0), child);
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    EXPECT_TRUE(testing::run_side_by_side([&](int which) {
+      for (int repeat = 0; repeat < 3; ++repeat) write(which == 0 ? "first" : "second");
+    }));
     const std::string left = without_creation_date("same.ps");
     EXPECT_TRUE(left == first || left == second) << "round " << round;
     EXPECT_THAT(folder_entries(), ElementsAre("same.ps")) << "round " << round;
