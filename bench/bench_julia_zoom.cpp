@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/escape_counts.hpp"
-#include "driver/play_julia_zoom.hpp"
+#include "julia/escape_counts.hpp"
+#include "julia_zoom/play_julia_zoom.hpp"
 #include "platform/discarding_window_system.hpp"
 #include "platform/qt/qt_window_system.hpp"
 

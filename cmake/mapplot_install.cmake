@@ -86,7 +86,7 @@ endif()
 if(MAPPLOT_SCREEN)
   list(APPEND mapplot_components screenmap)
   mapplot_install_export_set(screenmap
-    mapplot_platform mapplot_platform_qt mapplot_screenmap mapplot_driver)
+    mapplot_platform mapplot_platform_qt mapplot_screenmap mapplot_julia mapplot_julia_zoom)
   mapplot_install_pkg_config(screenmap "mapplot's maps in windows on Qt 6: screen_map"
     LIBRARIES mapplot_screenmap mapplot_request mapplot_platform_qt mapplot_platform
     mapplot_textout

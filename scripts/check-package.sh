@@ -115,7 +115,7 @@ build_examples "$scratch/shared" "$scratch/shared-examples"
 check_examples "$scratch/shared-examples" "$scratch/shared-run"
 check_pkg_config_consumer "$scratch/shared" "$scratch/shared-pkg-config"
 (cd "$scratch/shared-run" && "$scratch/shared/bin/julia_zoom" >julia.txt 2>/dev/null) || fail "the installed julia_zoom failed"
-cmp -s "$scratch/shared-run/julia.txt" tests/driver/julia_console.txt || fail "the installed julia_zoom wrote other lines"
+cmp -s "$scratch/shared-run/julia.txt" tests/julia_zoom/julia_console.txt || fail "the installed julia_zoom wrote other lines"
 
 (cd "$shared" && cpack -G DEB -B "$scratch/deb" >/dev/null)
 deb=$(find "$scratch/deb" -maxdepth 1 -name 'mapplot_*.deb')

@@ -12,4 +12,4 @@ cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_
   -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=OFF >&2
 cmake --build build-release --target julia_zoom >&2
 cd "$caller_folder"
-exec "$repository/build-release/src/driver/julia_zoom" "$@"
+exec "$repository/build-release/apps/julia_zoom/julia_zoom" "$@"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "../driver/recorded_frames.hpp"
+#include "../julia_zoom/recorded_frames.hpp"
 #include "child_process.hpp"
 #include "julia_raster.hpp"
 #include "map_picture.hpp"
@@ -76,7 +76,7 @@ TEST(KeptFrames, OffScreenEveryFrameIsAFileWithItsRasterAndAFrameOfTheVideo) {
   ASSERT_FALSE(result.timed_out);
   ASSERT_EQ(result.exit_status, 0) << result.standard_error;
   EXPECT_TRUE(result.standard_output ==
-              read_file(MAPPLOT_SOURCE_DIR "/tests/driver/julia_console.txt"))
+              read_file(MAPPLOT_SOURCE_DIR "/tests/julia_zoom/julia_console.txt"))
       << "standard output is not exactly the 335 frame lines";
   EXPECT_NE(result.standard_error.find("frame 335/335"), std::string::npos)
       << result.standard_error;

@@ -23,7 +23,7 @@ TEST(OffScreenRun, ConsoleIsExactlyTheFrameLinesAndThePictureIsSaved) {
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_status, 0) << result.standard_error;
 
-  const std::string expected = read_file(MAPPLOT_SOURCE_DIR "/tests/driver/julia_console.txt");
+  const std::string expected = read_file(MAPPLOT_SOURCE_DIR "/tests/julia_zoom/julia_console.txt");
   ASSERT_EQ(expected.size(), 335u * 35u) << "golden file damaged";
   EXPECT_TRUE(result.standard_output == expected)
       << "standard output differs from the 335 frame lines; first 200 bytes:\n"
@@ -53,7 +53,7 @@ TEST(OffScreenRun, TheOffscreenPlatformWinsOverADisplay) {
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_status, 0) << result.standard_error;
   EXPECT_TRUE(result.standard_output ==
-              read_file(MAPPLOT_SOURCE_DIR "/tests/driver/julia_console.txt"));
+              read_file(MAPPLOT_SOURCE_DIR "/tests/julia_zoom/julia_console.txt"));
 }
 
 // The program's own outputs are checked: a display that does not answer is

@@ -1,0 +1,30 @@
+#include "julia_zoom/zoom_command_line.hpp"
+
+#include <gtest/gtest.h>
+
+namespace mapplot {
+namespace {
+
+TEST(ZoomCommandLine, EveryOptionLandsInItsFieldAndNamesKeepTheirBytes) {
+  const auto none = parse_zoom_command_line({"julia_zoom"});
+  EXPECT_EQ(none.error, "");
+  EXPECT_FALSE(none.options.frames_folder || none.options.video_file || none.options.off_screen ||
+               none.options.show_help || none.options.show_version);
+  EXPECT_EQ(none.options.video_frame_rate, 30);
+
+  // A name in Latin-1 is not UTF-8, and must still be the same file.
+  const auto all = parse_zoom_command_line({"julia_zoom", "--frames", "caf\xe9 frames",
+                                            "--video=Zoom.WEBM", "--fps", "24", "--offscreen"});
+  EXPECT_EQ(all.error, "");
+  EXPECT_EQ(all.options.frames_folder, std::filesystem::path("caf\xe9 frames"));
+  EXPECT_EQ(all.options.video_file, std::filesystem::path("Zoom.WEBM"));
+  EXPECT_EQ(all.options.video_frame_rate, 24);
+  EXPECT_TRUE(all.options.off_screen);
+
+  // A value is the next argument, whatever it looks like.
+  EXPECT_EQ(parse_zoom_command_line({"julia_zoom", "--frames", "--odd"}).options.frames_folder,
+            std::filesystem::path("--odd"));
+}
+
+}  // namespace
+}  // namespace mapplot
