@@ -1,0 +1,41 @@
+#pragma once
+
+#include <exception>
+
+namespace mapplot {
+
+// The program's cancellation. Closing the frame window while the routine
+// runs, or SIGINT, SIGTERM or SIGHUP, request it; from then on the layer's
+// waiting calls throw program_cancelled, and the routine unwinds: workers are
+// joined, child processes stopped and temporary files removed by their
+// owners' destructors.
+
+// Thrown on the program's thread by a call that would wait once cancellation
+// has been requested. Not derived from std::runtime_error, so that a
+// routine's handlers for failures do not swallow it by accident.
+class program_cancelled : public std::exception {
+ public:
+  const char* what() const noexcept override;
+};
+
+// Requests cancellation; `signal_number` is the signal that asked for it, or 0.
+// Async-signal-safe: it only stores an atomic and writes to an eventfd.
+void request_cancellation(int signal_number = 0) noexcept;
+
+bool cancellation_requested() noexcept;
+
+// The signal that requested cancellation, or 0 (none, or the window).
+int cancellation_signal() noexcept;
+
+// Throws program_cancelled once cancellation has been requested.
+void throw_if_cancelled();
+
+// A descriptor that becomes readable once cancellation is requested, for
+// poll() beside a pipe or socket, so that no wait on a child process outlasts
+// cancellation. Valid for the life of the process.
+int cancellation_descriptor();
+
+// Forgets an earlier request: a new layer run (or a test) starts uncancelled.
+void reset_cancellation() noexcept;
+
+}  // namespace mapplot
