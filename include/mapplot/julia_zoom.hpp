@@ -27,14 +27,18 @@ struct julia_frame {
 /// about (1.3002425, -0.6248105).
 std::complex<float> julia_fixed_point();
 
-/// The window of frame `k`.
+/// The window of frame `k`, computed like julia_grid() whatever the caller's
+/// floating-point environment.
 /// \param k  The frame, 1 .. 335.
 /// \throws std::out_of_range  `k` is outside 1 .. 335.
 julia_frame julia_window(int k);
 
 /// Fills a frame's coordinates and escape-time grid. Larger spans keep their
 /// extra values. The grid is the same, bit for bit, however many cores the
-/// machine has.
+/// machine has and whatever floating-point environment the caller has set
+/// (rounding mode, x87 precision control, flushing of subnormal numbers,
+/// traps): the computation runs in round-to-nearest with 64-bit x87
+/// precision on every thread, and the caller gets its own settings back.
 ///
 /// \param frame  The frame's window, from julia_window().
 /// \param X  At least 121 values: X(p) = p R / 60 + cx for p = -60 .. 60.

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "julia/exact_arithmetic_scope.hpp"
+
 namespace mapplot {
 
 // Every step of the zoom is defined in the 80-bit x87 format; a wider or
@@ -32,6 +34,7 @@ long double integer_power(long double base, int exponent) {
 }  // namespace
 
 std::complex<float> julia_fixed_point() {
+  const exact_arithmetic_scope exact;
   // Fixed points of z^2 + c are (1 +- sqrt(1 - 4c)) / 2; with c = i that is 1 - 4i.
   const std::complex<float> root = std::sqrt(std::complex<float>(1.0f, -4.0f));
   const long double first_re = (1.0L + root.real()) / 2.0L;
@@ -50,6 +53,7 @@ julia_frame julia_window(int k) {
                             std::to_string(julia_frame_count));
   }
   static const std::complex<float> fixed_point = julia_fixed_point();
+  const exact_arithmetic_scope exact;
 
   const long double zoom = integer_power(zoom_factor, k);
   const long double shrink = 1.0L - zoom * zoom;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "julia/escape_counts.hpp"
+#include "julia/exact_arithmetic_scope.hpp"
 #include "julia/grid_workers.hpp"
 
 namespace mapplot {
@@ -33,6 +34,7 @@ void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y
   require_length("Y", Y.size(), side);
   require_length("A", A.size(), side * side);
 
+  const exact_arithmetic_scope exact;
   const julia_row_starts starts = julia_starts(frame);
   for (std::size_t i = 0; i < side; ++i) X[i] = static_cast<float>(starts.re[i]);
   for (int q = -half_side; q <= half_side; ++q) {
@@ -43,6 +45,7 @@ void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y
   // Rows differ a lot in cost near the set, so the workers take the next free
   // row rather than a fixed share.
   grid_workers::shared().run_rows(static_cast<int>(side), [&](int index) {
+    const exact_arithmetic_scope exact_on_this_thread;
     compute_row(starts, index - half_side, Y[static_cast<std::size_t>(index)], A);
   });
 }
