@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <utility>
 
 namespace mapplot {
 
@@ -38,6 +39,7 @@ void grid_workers::run_rows(int count, const std::function<void(int)>& row) {
     row_ = &row;
     row_count_ = count;
     next_row_ = 0;
+    failure_ = nullptr;
     ++grid_number_;
   }
   grid_ready_.notify_all();
@@ -49,6 +51,7 @@ void grid_workers::run_rows(int count, const std::function<void(int)>& row) {
   std::unique_lock lock(lock_);
   grid_done_.wait(lock, [this] { return helpers_inside_ == 0; });
   row_ = nullptr;
+  if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
 void grid_workers::help() {
@@ -70,8 +73,15 @@ void grid_workers::help() {
 }
 
 void grid_workers::take_rows(const std::function<void(int)>& row, int count) {
-  for (int index = next_row_.fetch_add(1); index < count; index = next_row_.fetch_add(1)) {
-    row(index);
+  try {
+    for (std::int64_t index = next_row_.fetch_add(1); index < count;
+         index = next_row_.fetch_add(1)) {
+      row(static_cast<int>(index));
+    }
+  } catch (...) {
+    next_row_ = count;  // the other threads finish the row they hold and stop
+    std::scoped_lock lock(lock_);
+    if (!failure_) failure_ = std::current_exception();
   }
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -27,7 +28,10 @@ class grid_workers {
   // Runs row(index) once for every index in [0, count), on the workers and
   // the calling thread, and returns when all have run. Rows are handed out
   // one at a time, as they differ a lot in cost. Grids from several threads
-  // take turns.
+  // take turns. When a row throws, on any thread, no more rows are handed
+  // out, and the first exception is thrown here once every thread has left
+  // the rows it was running: none of them uses `row` or what it refers to
+  // after that.
   void run_rows(int count, const std::function<void(int)>& row);
 
   std::size_t helper_count() const { return helpers_.size(); }
@@ -44,8 +48,10 @@ class grid_workers {
   const std::function<void(int)>* row_ = nullptr;
   int row_count_ = 0;
   std::size_t helpers_inside_ = 0;  // helpers working on the current grid
+  std::exception_ptr failure_;      // the first exception of the current grid
   bool stopping_ = false;
-  std::atomic<int> next_row_{0};
+  // 64 bits: every thread takes one index past the end, which must not wrap.
+  std::atomic<std::int64_t> next_row_{0};
   std::vector<std::thread> helpers_;
 };
 
