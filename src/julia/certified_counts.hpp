@@ -11,8 +11,8 @@ namespace mapplot::certified {
 inline constexpr std::size_t points_multiple = 16;
 
 // For the starts (start_re[i], im), i < points (a multiple of
-// points_multiple), writes the escape-time count to counts[i] and sets
-// undecided[i] to 1 where the count could not be proven equal to the
+// points_multiple), each part the extended start rounded to double, writes the escape-time count to
+// counts[i] and sets undecided[i] to 1 where the count could not be proven equal to the
 // extended-precision one (counts[i] is then meaningless), to 0 elsewhere.
 // Every |start_re[i]| and |im| must be at most 2^64.
 void escape_counts_avx512(const double* start_re, std::size_t points, double im,

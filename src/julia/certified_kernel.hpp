@@ -23,14 +23,15 @@ namespace mapplot::certified {
 Why a count from this loop equals the extended-precision count
 ==============================================================
 
-The extended loop (escape_counts.cpp) starts from z = x + iy, x = p R / 60 + cx
-in extended precision, y = Y(q), and for n = -2, -1, ..., last: stops if
-T = fl(fl(x^2) + fl(y^2)) >= 65536, else sets the count to n and replaces z by
-(fl(fl(x^2) - fl(y^2)), fl(fl(2x * y) + 1)). fl rounds to nearest with the unit
-roundoff v = 2^-64; 2x is exact. The loop below does the same in doubles, unit
-roundoff u = 2^-53: w = a + ib with a = fl(x) rounded once and b = y exactly
-(a float), S = fl(fl(a^2) + fl(b^2)), and the same two updates, where
-fl(2ab) = 2 fl(ab) exactly. It carries half a bound, h, with the invariant
+The extended loop (escape_counts.cpp) starts from z = x + iy, both parts in
+extended precision (a grid row's y is a float, a view's is not), and for
+n = -2, -1, ..., last: stops if T = fl(fl(x^2) + fl(y^2)) >= 65536, else sets
+the count to n and replaces z by (fl(fl(x^2) - fl(y^2)), fl(fl(2x * y) + 1)).
+fl rounds to nearest with the unit roundoff v = 2^-64; 2x is exact. The loop
+below does the same in doubles, unit roundoff u = 2^-53: w = a + ib with
+a = fl(x) and b = fl(y), each rounded once (b = y where y is a float),
+S = fl(fl(a^2) + fl(b^2)), and the same two updates, where fl(2ab) = 2 fl(ab)
+exactly. It carries half a bound, h, with the invariant
 
   (I)   |w - z| <= 2h,
 
@@ -102,8 +103,11 @@ The loop compares d = fl(S - 65536) with M; d has the sign of S - 65536 and
 
 Anything else, NaN and infinity included, leaves the point undecided.
 
-The start. |a - x| <= u|a| where a is normal, < 2^-1022 where it is not, so
-h_0 = fl(c_a |a| + 2^-81) with c_a = 2^-54 (1 + 2^-30) satisfies (I).
+The start. |a - x| <= u|a| where a is normal, < 2^-1022 where it is not, and
+likewise |b - y|. With c_a = 2^-54 (1 + 2^-30), h_0 = fl(c_a fl(|a| + |b|) + 2^-81)
+satisfies (I): two roundings lose at most a factor (1 - u)^2, so
+2h_0 >= 2^-53 (1 + 2^-30)(1 - u)^2 (|a| + |b|) + 2^-80 (1 - u)
+     >= u|a| + u|b| + 2 * 2^-1022 >= |w_0 - z_0|.
 
 By induction (I) holds at every test that both loops reach, every test this
 loop decides is decided as the extended loop decides it, and every count it
@@ -132,7 +136,8 @@ orbits<lanes> start_orbits(const double* start_re, typename lanes::vec im) {
   o.re = lanes::load(start_re);
   o.im = im;
   o.half_bound =
-      lanes::fma(lanes::splat(start_factor), lanes::abs(o.re), lanes::splat(start_floor));
+      lanes::fma(lanes::splat(start_factor), lanes::add(lanes::abs(o.re), lanes::abs(im)),
+                 lanes::splat(start_floor));
   o.count = lanes::splat(0.0);
   o.active = lanes::all();
   o.undecided = lanes::none();
