@@ -80,6 +80,23 @@ TEST(EscapeCounts, StartsOnTheEscapeThresholdGoBackToTheExtendedLoop) {
   EXPECT_EQ(recomputed[0], 0u);  // the extended path computes everything itself
 }
 
+// Starts whose counts only the whole bound gets right (a bound cut to a
+// quarter already certifies wrong ones): the vector paths must hand each back.
+TEST(EscapeCounts, StartsThatNeedTheWholeBoundGetThePlainCounts) {
+  for (const test_windows::hard_start& start : test_windows::starts_that_need_the_whole_bound()) {
+    const float expected = test_windows::plain_count(start.re, start.im, start.limit);
+    for (escape_path path : all_paths) {
+      if (!escape_path_supported(path)) continue;
+      float count = -99;
+      const std::size_t recomputed = escape_counts_of_row(
+          std::span(&start.re, 1), start.im, start.limit + 1, std::span(&count, 1), path);
+      EXPECT_EQ(count, expected) << static_cast<double>(start.re) << " through " << path_name(path);
+      EXPECT_EQ(recomputed, path == escape_path::extended ? 0u : 1u)
+          << static_cast<double>(start.re) << " through " << path_name(path);
+    }
+  }
+}
+
 TEST(EscapeCounts, StartsBeyondDoubleRangeGoBackToTheExtendedLoop) {
   const std::vector<named_window> windows = test_windows::windows_outside_the_double_range();
   check_paths(windows, "windows outside the double range");

@@ -20,7 +20,8 @@ long double start_re(const julia_frame& frame, int p) {
   return static_cast<long double>(p) * frame.ray / 60 + frame.cx;
 }
 
-// The plain evaluation of one cell.
+}  // namespace
+
 float plain_count(long double re, long double im, int limit) {
   float cell = 0;
   for (long long n = -2; n <= static_cast<long long>(limit) + 1; ++n) {
@@ -32,6 +33,25 @@ float plain_count(long double re, long double im, int limit) {
   }
   return cell;
 }
+
+std::vector<hard_start> starts_that_need_the_whole_bound() {
+  return {
+      {0x8.61d9539e2ebb18p-8L, 0x1.701974p-5f, 241},
+      {-0x8.95e7ec4c0f2927cp-7L, -0x1.6afdaap-6f, 197},
+      {0xf.dbc2f3cd22ed90bp-8L, 0x1.d97ca6p-6f, 205},
+      {0x8.7932dc9e992089bp-6L, 0x1.c34d58p-4f, 86},
+      {-0x8.d7eb275249887ecp-6L, -0x1.0767b8p-3f, 52},
+      {-0xf.5388ae4e1e3609bp-8L, -0x1.6085dp-4f, 98},
+      {-0x9.696aaba7eff8d33p-7L, -0x1.ea352cp-6f, 259},
+      {0xb.df3da4724df9e42p-6L, 0x1.787932p-2f, 255},
+      {0x8.dbc48900b5d836fp-6L, 0x1.0913eep-3f, 50},
+      {0xa.5699d32ec046413p-7L, 0x1.20f3cp-3f, 229},
+      {0x9.819dc1baeed163cp-7L, 0x1.cb405cp-6f, 176},
+      {-0x8.335429889d5b7a6p-6L, -0x1.0617cap-3f, 62},
+  };
+}
+
+namespace {
 
 // Bisects between two starts of one row with different counts down to two
 // neighbouring long doubles; returns the one with the count of `low`.

@@ -9,6 +9,22 @@
 
 namespace mapplot::test_windows {
 
+// The plain evaluation of one start: |z| as the square root of re^2 + im^2,
+// all in long double, steps -2 .. limit + 1.
+float plain_count(long double re, long double im, int limit);
+
+// A start whose count changes between it and a neighbouring long double, with
+// the rounding errors of the double path's first steps close to their worst:
+// the certified kernels must hand it back to the extended loop, and a bound
+// cut to about a quarter (or a third, for the first four) certifies a wrong
+// count instead. Found by a search along rows near the set.
+struct hard_start {
+  long double re;
+  float im;
+  int limit;
+};
+std::vector<hard_start> starts_that_need_the_whole_bound();
+
 // A window to check, with a name for failure messages.
 struct named_window {
   std::string name;
