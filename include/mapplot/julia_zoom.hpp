@@ -6,6 +6,7 @@
 /// screen_map() (CMake: mapplot::julia, with the screenmap component).
 
 #include <complex>
+#include <cstddef>
 #include <span>
 
 namespace mapplot {
@@ -48,6 +49,28 @@ julia_frame julia_window(int k);
 /// \throws std::invalid_argument  A span is too short; nothing is written.
 void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y,
                 std::span<float> A);
+
+/// The escape-time counts of a view of any size and depth, one start point
+/// per pixel, by julia_grid()'s rule: from -2 up to limit + 1, a start with
+/// |z| >= 256 keeping 0. The counts are exact, the same as the plain
+/// extended-precision loop gives for each start, bit for bit, however many
+/// cores compute them and whatever floating-point environment the caller has
+/// set.
+///
+/// Pixel (i, j), i < columns, j < rows, starts at x + iy with
+/// x = cx + ray_x * k / columns, k = 2i + 1 - columns, and
+/// y = cy + ray_y * (2j + 1 - rows) / rows, each evaluated in long double in
+/// this order: k and the pixel count converted exactly, the product, the
+/// quotient, the sum. So the pixels tile the rectangle cx +- ray_x, cy +- ray_y
+/// and start at their centres.
+///
+/// \param limit  The iteration limit (julia_window() gives the zoom's).
+/// \param counts  At least columns * rows values: the count of pixel (i, j)
+///                at i + j * columns. Further values are kept.
+/// \throws std::invalid_argument  counts holds fewer than columns * rows
+///         values, or columns * rows overflows; nothing is written.
+void julia_counts(long double cx, long double cy, long double ray_x, long double ray_y, int limit,
+                  std::size_t columns, std::size_t rows, std::span<float> counts);
 
 /// The program's routine: the 335 frames, each announced by one console line
 /// ("           1 Ray =    1.900000    ") and drawn by screen_map() into an

@@ -14,6 +14,7 @@
 
 #include "escape_windows.hpp"
 #include "julia/grid_workers.hpp"
+#include "julia/julia_view.hpp"
 
 namespace mapplot {
 namespace {
@@ -111,6 +112,17 @@ TEST_P(CountsInAnyEnvironment, EqualTheCountsOfTheDefaultEnvironment) {
     counts.emplace_back(julia_grid_side * julia_grid_side);
     julia_grid(window.frame, X, Y, counts.back());
   }
+  // Views whose starts are not floats, deep enough that the extended loop
+  // computes most points, on whichever thread takes the row.
+  const julia_view views[] = {{-1, 1, 1e-15L, 1e-15L, 368, 40, 30},
+                              {0, -1, 2e-13L, 1e-13L, 330, 30, 40},
+                              {1.3L, -0.625L, 0.01L, 0.01L, 60, 25, 25}};
+  std::vector<std::vector<float>> view_counts;
+  for (const julia_view& view : views) {
+    view_counts.emplace_back(view.columns * view.rows);
+    julia_counts(view.cx, view.cy, view.ray_x, view.ray_y, view.limit, view.columns, view.rows,
+                 view_counts.back());
+  }
   std::vector<julia_frame> frames;
   for (int k = 1; k <= julia_frame_count; ++k) frames.push_back(julia_window(k));
   const settings after = current_settings();
@@ -131,6 +143,12 @@ TEST_P(CountsInAnyEnvironment, EqualTheCountsOfTheDefaultEnvironment) {
   for (std::size_t i = 0; i < windows.size(); ++i) {
     EXPECT_EQ(test_windows::differing_cells(counts[i], windows[i].counts), 0u)
         << "window " << i << " (ray " << windows[i].frame.ray << ")";
+  }
+  for (std::size_t i = 0; i < std::size(views); ++i) {
+    std::vector<float> expected(view_counts[i].size());
+    julia_counts(views[i].cx, views[i].cy, views[i].ray_x, views[i].ray_y, views[i].limit,
+                 views[i].columns, views[i].rows, expected);
+    EXPECT_EQ(test_windows::differing_cells(view_counts[i], expected), 0u) << "view " << i;
   }
   for (int k = 1; k <= julia_frame_count; ++k) {
     const julia_frame& a = frames[k - 1];
