@@ -62,7 +62,9 @@ void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y
 /// y = cy + ray_y * (2j + 1 - rows) / rows, each evaluated in long double in
 /// this order: k and the pixel count converted exactly, the product, the
 /// quotient, the sum. So the pixels tile the rectangle cx +- ray_x, cy +- ray_y
-/// and start at their centres.
+/// and start at their centres; unlike julia_grid()'s rows, y is not rounded
+/// to single precision. Computed on all cores, through the certified double
+/// precision path where it can prove a count and the extended loop elsewhere.
 ///
 /// \param limit  The iteration limit (julia_window() gives the zoom's).
 /// \param counts  At least columns * rows values: the count of pixel (i, j)

@@ -89,25 +89,6 @@ TEST(JuliaCounts, EveryCountOfRandomViewsIsThePlainCountOfItsStart) {
   EXPECT_LT(fallback_views, views);
 }
 
-TEST(JuliaCounts, PixelsTileTheViewCentredOnTheirStarts) {
-  // A view of 4 x 2 around 0 with half-widths 8 and 2: starts at x = -6, -2,
-  // 2, 6 and y = -1, 1. From (6, +-1) the orbit goes to (35, -+11 or 13) and
-  // then beyond 256: two steps, count -1.
-  const std::vector<float> counts = computed_counts({0, 0, 8, 2, 20, 4, 2});
-  EXPECT_EQ(counts[3], -1.0f);
-  EXPECT_EQ(counts[7], -1.0f);
-  for (std::size_t j = 0; j < 2; ++j) {
-    for (std::size_t i = 0; i < 4; ++i) {
-      const long double x = -6.0L + 4.0L * i, y = j == 0 ? -1.0L : 1.0L;
-      EXPECT_EQ(counts[i + 4 * j], test_windows::plain_count(x, y, 20)) << i << ", " << j;
-    }
-  }
-  // One pixel starts exactly at the centre.
-  EXPECT_EQ(computed_counts({0, 0, 1, 1, 30, 1, 1}), std::vector<float>{31.0f});
-  EXPECT_EQ(computed_counts({255, 0, 1, 1, 30, 1, 1}), std::vector<float>{-2.0f});
-  EXPECT_EQ(computed_counts({256, 0, 1, 1, 30, 1, 1}), std::vector<float>{0.0f});
-}
-
 TEST(JuliaCounts, ShortOrOverflowingSpansAreRefusedBeforeAnythingIsWritten) {
   std::vector<float> counts(99, -99.0f);
   EXPECT_THROW(julia_counts(0, 0, 1, 1, 20, 10, 10, counts), std::invalid_argument);
