@@ -26,6 +26,7 @@
 #include "psmap/plot_completeness.hpp"
 #include "scratch_folder.hpp"
 #include "side_by_side.hpp"
+#include "test_locales.hpp"
 
 namespace mapplot {
 namespace {
@@ -211,6 +212,40 @@ TEST_F(PlotFile, EveryFileDeviceWritesItsFormat) {
   postscript_map(x2, y2, ramp, {.filename = "Map.ps", .device = "null"});
   EXPECT_FALSE(fs::exists(folder / "Map.null"));
   EXPECT_EQ(console.lines.size(), reported) << "an output line for a file never written";
+}
+
+// A program on screen runs under the user's locale; its plot files must not
+// change with it: no decimal commas in labels, and "gif" found under
+// Turkish case rules.
+TEST_F(PlotFile, TheUsersLocaleChangesNoPlotFile) {
+  if (!testing::can_build_locales()) GTEST_SKIP() << "localedef is not installed";
+  for (const char* locale : {testing::decimal_comma_locale, testing::turkish_locale}) {
+    const auto problem = testing::build_test_locale(locale);
+    ASSERT_FALSE(problem) << *problem;
+  }
+  const std::vector<float> x{0.25f, 0.5f, 0.75f}, y{-1.5f, 2.5f};
+  const std::vector<float> z{-0.125f, 0.5f, 1.75f, 2.0f, 1e-3f, 3.5f};
+  const auto write = [&](const char* name) {
+    postscript_map(x, y, z, {.xlabel = "d = 0.5", .filename = name, .device = "vgif"});
+    postscript_map(x, y, z, {.logscale = true, .filename = name, .device = "cps"});
+  };
+  write("c.ps");
+  {
+    testing::global_locale comma(testing::decimal_comma_locale);
+    ASSERT_TRUE(comma.set());
+    write("comma.ps");
+  }
+  {
+    testing::global_locale turkish(testing::turkish_locale);
+    ASSERT_TRUE(turkish.set());
+    write("turkish.ps");
+  }
+  EXPECT_THAT(contents("c.cps"), HasSubstr("%!PS"));
+  for (const char* other : {"comma", "turkish"}) {
+    EXPECT_EQ(without_creation_date(std::string(other) + ".cps"), without_creation_date("c.cps"))
+        << other;
+    EXPECT_EQ(contents(std::string(other) + ".vgif"), contents("c.vgif")) << other;
+  }
 }
 
 TEST_F(PlotFile, DefaultsWriteMapPsInTheWorkingFolder) {
