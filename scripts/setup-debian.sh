@@ -13,6 +13,7 @@ packages=(
   # the API reference, video export, fuzzers (libFuzzer), the .deb (cpack)
   doxygen ffmpeg clang libclang-rt-14-dev
   dpkg-dev file
+  locales
 )
 
 as_root() {

@@ -1,6 +1,6 @@
 #include "platform/recording_window_system.hpp"
 
-#include <cstdio>
+#include <charconv>
 
 namespace mapplot {
 namespace {
@@ -18,9 +18,12 @@ void append_argument(std::string& call, rectangle_style style) {
   call += style == rectangle_style::filled ? " filled" : " outline";
 }
 void append_argument(std::string& call, double value) {
+  // As "%.17g" writes it, but never with the locale's decimal point.
   char text[32];
-  std::snprintf(text, sizeof text, " %.17g", value);
-  call += text;
+  const auto end =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17).ptr;
+  call += ' ';
+  call.append(text, static_cast<std::size_t>(end - text));
 }
 void append_argument(std::string& call, std::string_view text) {
   call += " \"";

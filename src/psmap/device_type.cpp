@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <stdexcept>
 #include <vector>
 
@@ -25,10 +24,12 @@ constexpr std::array offered{
     offered_device{"XWINDOW", plot_output::screen}, offered_device{"XSERVE", plot_output::screen},
 };
 
+// ASCII rules, as PGPLOT's names are ASCII: std::toupper follows the global
+// locale, and under tr_TR it leaves 'i' alone, so "gif" would not be found.
 std::string upper_case(std::string_view text) {
   std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return upper;
 }
 

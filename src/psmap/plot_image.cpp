@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "request/logarithm.hpp"
 
@@ -43,20 +44,33 @@ finite_extent extent_of_values(std::span<const float> values) {
   return {low, high, not_finite};
 }
 
+// The values as PGIMAG gets them: rounded to single precision, or their
+// logarithms. Single values need neither and are not copied.
+template <class Real>
+void take_values(plot_image& image, std::span<const Real> given, bool logscale) {
+  if constexpr (std::is_same_v<Real, float>) {
+    if (!logscale) {
+      image.cells = given;
+      return;
+    }
+  }
+  image.copy.resize(given.size());
+  if (logscale) {
+    std::transform(given.begin(), given.end(), image.copy.begin(),
+                   [](Real value) { return extended_log10(static_cast<float>(value)); });
+  } else {
+    std::transform(given.begin(), given.end(), image.copy.begin(),
+                   [](Real value) { return static_cast<float>(value); });
+  }
+  image.cells = image.copy;
+}
+
 }  // namespace
 
 template <class Real>
 plot_image make_plot_image(std::span<const Real> values, std::size_t cells, bool logscale) {
   plot_image image;
-  image.cells.resize(std::min(values.size(), cells));
-  const auto given = values.first(image.cells.size());
-  if (logscale) {
-    std::transform(given.begin(), given.end(), image.cells.begin(),
-                   [](Real value) { return extended_log10(static_cast<float>(value)); });
-  } else {
-    std::transform(given.begin(), given.end(), image.cells.begin(),
-                   [](Real value) { return static_cast<float>(value); });
-  }
+  take_values(image, values.first(std::min(values.size(), cells)), logscale);
   const finite_extent extent = extent_of_values(image.cells);
   image.not_finite = extent.not_finite;
   float low = extent.low, high = extent.high;
@@ -79,15 +93,16 @@ plot_image make_plot_image(std::span<const Real> values, std::size_t cells, bool
   image.minimum = scaled(low);
   image.maximum = scaled(high);
   if (image.scale_exponent != 0 || image.not_finite > 0 || collapsed) {
-    for (float& value : image.cells) {
-      if (std::isnan(value) || value == -HUGE_VALF) {
-        value = image.minimum;
-      } else if (value == HUGE_VALF) {
-        value = image.maximum;
-      } else {
-        value = std::clamp(scaled(value), image.minimum, image.maximum);
-      }
-    }
+    // The caller's values are never written: replaced values need a copy,
+    // made here if the image has none yet (and in place if it has).
+    image.copy.resize(image.cells.size());
+    std::transform(image.cells.begin(), image.cells.end(), image.copy.begin(),
+                   [&image, &scaled](float value) {
+                     if (std::isnan(value) || value == -HUGE_VALF) return image.minimum;
+                     if (value == HUGE_VALF) return image.maximum;
+                     return std::clamp(scaled(value), image.minimum, image.maximum);
+                   });
+    image.cells = image.copy;
   }
   return image;
 }

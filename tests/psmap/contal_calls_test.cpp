@@ -258,6 +258,42 @@ TEST_F(RecordedPlot, MissingValuesStayBlankAndNothingIsReadPastTheEnd) {
   EXPECT_THAT(only("imag").arrays[0], ElementsAre(1, 2));
 }
 
+// PGIMAG reads single values where the caller keeps them, surplus values
+// included; only doubles, logarithms and values that must be replaced are
+// copied, and the caller's values are never changed.
+TEST_F(RecordedPlot, SingleValuesAreDrawnWhereTheCallerKeepsThem) {
+  std::vector<float> z = z6;
+  z.push_back(1e30f);
+  postscript_map(x3, y2, z);
+  EXPECT_EQ(only("imag").grid, z.data());
+  recorded_pgplot::reset();
+  postscript_map(x3, y2, grid_view<float>{z.data(), 3, 2});
+  EXPECT_EQ(only("imag").grid, z.data());
+
+  const auto copied = [&](const std::vector<float>& values, bool logscale) {
+    recorded_pgplot::reset();
+    postscript_map(x3, y2, values, {.logscale = logscale});
+    return only("imag").grid != values.data();
+  };
+  EXPECT_TRUE(copied(z6, true));
+  std::vector<float> with_nan = z6;
+  with_nan[4] = NAN;
+  EXPECT_TRUE(copied(with_nan, false));
+  EXPECT_TRUE(std::isnan(with_nan[4]));
+  EXPECT_THAT(only("imag").arrays[0], ElementsAre(1, 2, 3, 4, 1, 6));
+  std::vector<float> wide_range = z6;
+  wide_range[0] = -3e38f;
+  wide_range[1] = 3e38f;
+  EXPECT_TRUE(copied(wide_range, false));
+  EXPECT_EQ(wide_range[1], 3e38f);
+  EXPECT_FALSE(copied(z6, false));
+
+  recorded_pgplot::reset();
+  const std::vector<double> zd(z6.begin(), z6.end());
+  postscript_map(std::vector<double>{0, 1, 2}, std::vector<double>{0, 1}, zd);
+  EXPECT_THAT(only("imag").arrays[0], ElementsAreArray(z6));
+}
+
 TEST_F(RecordedPlot, SizesBeyondWhatArraysOrPgplotHoldAreRejected) {
   const std::vector<float> wide(50000, 1.0f);
   EXPECT_THROW(postscript_map(wide, wide, std::vector<float>{1, 2}), std::invalid_argument);

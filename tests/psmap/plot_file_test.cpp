@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <filesystem>
@@ -23,9 +25,11 @@
 #include <vector>
 
 #include "grey_page.hpp"
+#include "psmap/pgplot_binding.hpp"
 #include "psmap/plot_completeness.hpp"
 #include "scratch_folder.hpp"
 #include "side_by_side.hpp"
+#include "test_locales.hpp"
 
 namespace mapplot {
 namespace {
@@ -211,6 +215,104 @@ TEST_F(PlotFile, EveryFileDeviceWritesItsFormat) {
   postscript_map(x2, y2, ramp, {.filename = "Map.ps", .device = "null"});
   EXPECT_FALSE(fs::exists(folder / "Map.null"));
   EXPECT_EQ(console.lines.size(), reported) << "an output line for a file never written";
+}
+
+// The documented PGPLOT calls for a map of an evenly spaced grid, made
+// straight from the values, into `name`.
+void plot_directly(const std::string& name, const std::vector<float>& x,
+                   const std::vector<float>& y, std::span<const float> z) {
+  namespace pgplot = mapplot::pgplot;
+  std::string device = name;
+  device.resize(80, ' ');
+  device += "/ps";
+  const int nx = static_cast<int>(x.size()), ny = static_cast<int>(y.size());
+  const float dx = (x.back() - x.front()) / static_cast<float>(nx - 1);
+  const float dy = (y.back() - y.front()) / static_cast<float>(ny - 1);
+  const pgplot::transform tr{x.front() - dx, dx, 0.0f, y.front() - dy, 0.0f, dy};
+  const std::array<float, 2> ramp{0.0f, 1.0f};
+  const auto [low, high] = std::minmax_element(z.begin(), z.begin() + nx * ny);
+  pgplot::begin(0, device, 1, 1);
+  pgplot::scf(2);
+  pgplot::slw(3);
+  pgplot::svp(0.12f, 0.83f, 0.12f, 0.88f);
+  pgplot::wnad(x.front(), x.back(), y.front(), y.back());
+  pgplot::bbuf();
+  pgplot::ctab(ramp, ramp, ramp, ramp, 1.0f, 0.5f);
+  pgplot::imag(z, nx, ny, 1, nx, 1, ny, *low, *high, tr);
+  pgplot::ebuf();
+  pgplot::sci(0);
+  pgplot::sci(1);
+  pgplot::sls(1);
+  pgplot::slw(1);
+  pgplot::sci(1);
+  pgplot::line(std::array{x.front(), x.front(), x.back(), x.back(), x.front()},
+               std::array{y.front(), y.back(), y.back(), y.front(), y.front()});
+  pgplot::box("bcnts", 0.0f, 0, "bcnts", 0.0f, 0);
+  pgplot::sch(0.8f);
+  pgplot::wedg("ri", 3.0f, 4.0f, *low, *high, " ");
+  pgplot::sci(1);
+  pgplot::sch(1.0f);
+  pgplot::slw(3);
+  pgplot::label("x", "y", "Representation of z=z(x,y)");
+  pgplot::sci(0);
+  pgplot::slw(3);
+  pgplot::end();
+}
+
+// What the map adds to PGPLOT's own calls for plain single values is the
+// checks and the safe file, not one byte of the plot: flat or as a grid,
+// with surplus values or without.
+TEST_F(PlotFile, SingleValuesGiveTheFileOfTheSamePgplotCallsMadeDirectly) {
+  std::vector<float> x(37), y(23), z(37 * 23 + 9);
+  for (std::size_t k = 0; k < x.size(); ++k) x[k] = 0.25f * static_cast<float>(k) - 3;
+  for (std::size_t k = 0; k < y.size(); ++k) y[k] = 0.5f * static_cast<float>(k);
+  for (std::size_t k = 0; k < z.size(); ++k)
+    z[k] = std::sin(0.37f * static_cast<float>(k)) * 3 + 0.01f * static_cast<float>(k);
+  const std::span<const float> exact(z.data(), x.size() * y.size());
+  plot_directly("direct.ps", x, y, exact);
+  const std::string direct = without_creation_date("direct.ps");
+  ASSERT_THAT(direct, HasSubstr("%%EOF"));
+
+  postscript_map(x, y, exact, {.filename = "flat.ps"});
+  EXPECT_EQ(without_creation_date("flat.ps"), direct);
+  postscript_map(x, y, z, {.filename = "surplus.ps"});
+  EXPECT_EQ(without_creation_date("surplus.ps"), direct);
+  postscript_map(x, y, grid_view<float>{z.data(), x.size(), y.size()}, {.filename = "grid.ps"});
+  EXPECT_EQ(without_creation_date("grid.ps"), direct);
+}
+
+// A program on screen runs under the user's locale; its plot files must not
+// change with it: no decimal commas in labels, and "gif" found under
+// Turkish case rules.
+TEST_F(PlotFile, TheUsersLocaleChangesNoPlotFile) {
+  if (!testing::can_build_locales()) GTEST_SKIP() << "localedef is not installed";
+  for (const char* locale : {testing::decimal_comma_locale, testing::turkish_locale}) {
+    const auto problem = testing::build_test_locale(locale);
+    ASSERT_FALSE(problem) << *problem;
+  }
+  const std::vector<float> x{0.25f, 0.5f, 0.75f}, y{-1.5f, 2.5f};
+  const std::vector<float> z{-0.125f, 0.5f, 1.75f, 2.0f, 1e-3f, 3.5f};
+  const auto write = [&](const char* name) {
+    postscript_map(x, y, z, {.xlabel = "d = 0.5", .filename = name, .device = "vgif"});
+    postscript_map(x, y, z, {.logscale = true, .filename = name, .device = "cps"});
+  };
+  write("c.ps");
+  {
+    testing::global_locale comma(testing::decimal_comma_locale);
+    ASSERT_TRUE(comma.set());
+    write("comma.ps");
+  }
+  {
+    testing::global_locale turkish(testing::turkish_locale);
+    ASSERT_TRUE(turkish.set());
+    write("turkish.ps");
+  }
+  EXPECT_THAT(contents("c.cps"), HasSubstr("%!PS"));
+  for (const char* other : {"comma", "turkish"}) {
+    EXPECT_EQ(without_creation_date(std::string(other) + ".cps"), without_creation_date("c.cps"))
+        << other;
+    EXPECT_EQ(contents(std::string(other) + ".vgif"), contents("c.vgif")) << other;
+  }
 }
 
 TEST_F(PlotFile, DefaultsWriteMapPsInTheWorkingFolder) {

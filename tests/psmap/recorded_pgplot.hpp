@@ -16,6 +16,8 @@ struct call {
   std::vector<double> numbers;
   std::vector<std::string> texts;
   std::vector<std::vector<float>> arrays;
+  // Where the image's values lay when PGIMAG was given them.
+  const float* grid = nullptr;
 };
 
 std::vector<call>& calls();

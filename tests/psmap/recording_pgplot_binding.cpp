@@ -135,6 +135,7 @@ void imag(std::span<const float> grid, int dimension_x, int dimension_y, int fir
          {double(dimension_x), double(dimension_y), double(first_x), double(last_x),
           double(first_y), double(last_y), black_value, white_value},
          {}, {copy(grid), copy(tr)});
+  calls().back().grid = grid.data();
 }
 void ebuf() {
   record("ebuf", {});

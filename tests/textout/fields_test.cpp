@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "textout/generalised_number.hpp"
 #include "textout/integer_field.hpp"
@@ -47,6 +48,32 @@ TEST(RealField, NonFiniteValuesAreNamed) {
   EXPECT_EQ(real_field(-std::numeric_limits<float>::infinity()), "      -Infinity");
   EXPECT_EQ(real_field(std::numeric_limits<float>::infinity()), "       Infinity");
   EXPECT_EQ(real_field(std::nanf("")), "            NaN");
+}
+
+// The widest figures fill their fields to the first character, and nothing
+// is written past them: the real field goes into a buffer of exactly 15.
+TEST(Fields, TheWidestFiguresFillTheirFieldsExactly) {
+  EXPECT_EQ(integer_field(std::numeric_limits<std::int32_t>::min()).size(), 12u);
+  EXPECT_EQ(integer_field(-999999999), "  -999999999");
+  const auto field = std::make_unique<char[]>(real_field_width);
+  write_real_field(field.get(), -std::numeric_limits<float>::max());
+  EXPECT_EQ(std::string(field.get(), real_field_width), " -3.4028235E+38");
+  write_real_field(field.get(), -1.0e-10f);
+  EXPECT_EQ(std::string(field.get(), real_field_width), " -1.0000000E-10");
+  write_real_field(field.get(), -0.1234567f);
+  EXPECT_EQ(std::string(field.get(), real_field_width), " -0.1234567    ");
+  write_real_field(field.get(), -9999999.0f);
+  EXPECT_EQ(std::string(field.get(), real_field_width), "  -9999999.    ");
+
+  // The legend's form, digits + 6 wide: a negative exponent form, and a
+  // negative fraction that drops its "0", take every character.
+  EXPECT_EQ(generalised_number(-1.5e-5, 3), "-.150E-04");
+  EXPECT_EQ(generalised_number(-1.5e-5, 16), "-.1500000000000000E-04");
+  EXPECT_EQ(generalised_number(-2.5e200, 4), "-.2500+201");
+  EXPECT_EQ(generalised_number(-0.5, 3), "-.500    ");
+  EXPECT_EQ(generalised_number(0.5, 3), "0.500    ");
+  EXPECT_EQ(generalised_number(-123.4, 4), "-123.4    ");
+  EXPECT_EQ(generalised_number(-1234, 4), "-1234.    ");
 }
 
 std::string stripped(double value, int digits) {

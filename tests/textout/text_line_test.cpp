@@ -46,6 +46,47 @@ TEST(TextLine, ANumberThatDoesNotFitStartsANewLine) {
             (lines{"           1           2", "           3"}));
 }
 
+// Items that exactly fill the 80 columns stay on one line; one more
+// character starts a new one.
+TEST(TextLine, ItemsThatExactlyFillTheLineStayOnIt) {
+  const auto five = std::string_view("abcd");
+  const lines filled = assemble_lines({five, 1.5f, 1.5f, 1.5f, 1.5f, 1.5f}, file_line_width);
+  ASSERT_EQ(filled.size(), 1u);
+  EXPECT_EQ(filled[0].size(), 80u);
+  EXPECT_EQ(
+      assemble_lines({std::string_view("abcde"), 1.5f, 1.5f, 1.5f, 1.5f, 1.5f}, file_line_width)
+          .size(),
+      2u);
+  const lines integers = assemble_lines(
+      {std::string_view("abcdefg"), std::int32_t{1}, std::int32_t{2}, std::int32_t{3},
+       std::int32_t{4}, std::int32_t{5}, std::int32_t{-2147483647 - 1}},
+      file_line_width);
+  EXPECT_EQ(integers, lines{" abcdefg           1           2           3           4"
+                            "           5 -2147483648"});
+}
+
+// A four-byte character (U+1D11E) that would straddle the cut of a long text
+// goes whole to the next piece, whichever of its bytes the cut falls after;
+// one that ends at the cut stays.
+TEST(TextLine, AFourByteCharacterIsNeverCutInTwo) {
+  const std::string clef = "\xF0\x9D\x84\x9E";
+  for (std::size_t before = 76; before <= 78; ++before) {
+    const std::string text = std::string(before, 'a') + clef + "b";
+    EXPECT_EQ(assemble_lines({std::string_view(text)}, file_line_width),
+              (lines{" " + std::string(before, 'a'), " " + clef + "b"}))
+        << before;
+  }
+  const std::string ends_at_cut = std::string(75, 'a') + clef + "b";
+  EXPECT_EQ(assemble_lines({std::string_view(ends_at_cut)}, file_line_width),
+            (lines{" " + std::string(75, 'a') + clef, " b"}));
+  // Bytes that are no UTF-8 are cut where they fall, and a piece too narrow
+  // for one character still moves on.
+  const std::string stray = std::string(75, 'a') + "\x84\x84\x84\x84\x84" + "b";
+  EXPECT_EQ(assemble_lines({std::string_view(stray)}, file_line_width),
+            (lines{" " + stray.substr(0, 79), " " + stray.substr(79)}));
+  EXPECT_EQ(assemble_lines({std::string_view(clef)}, 3), (lines{" \xF0\x9D", " \x84\x9E"}));
+}
+
 TEST(TextLine, AnEmptyStatementWritesOneEmptyLine) {
   EXPECT_EQ(assemble_lines({}, 80), lines{""});
 }
