@@ -57,7 +57,8 @@ namespace mapplot {
 ///   signal's default action is restored and the signal raised again, so
 ///   the parent sees the process ended by that signal. A second such signal
 ///   during the unwinding ends the process at once.
-/// While the layer runs SIGPIPE is ignored (where it was the default): when
+/// While the layer runs SIGPIPE does not end the process (where it had its
+/// default action; child processes still start with it): when
 /// a reader of standard output goes away (`program | head -1`), the run is
 /// cancelled and ends with "<name>: cannot write standard output: Broken
 /// pipe" on standard error and EXIT_FAILURE. The signal dispositions are put

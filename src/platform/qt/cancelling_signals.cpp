@@ -13,6 +13,11 @@ extern "C" void request_cancellation_by_signal(int signal_number) {
   request_cancellation(signal_number);
 }
 
+// Caught rather than ignored: a write to a closed pipe fails with EPIPE all
+// the same, and a child process (ffmpeg) does not inherit the disposition,
+// as it would inherit SIG_IGN across exec.
+extern "C" void let_the_write_fail(int) {}
+
 }  // namespace
 
 cancelling_signals::cancelling_signals() {
@@ -26,7 +31,8 @@ cancelling_signals::cancelling_signals() {
     struct sigaction action {};
     ::sigemptyset(&action.sa_mask);
     if (entry.signal_number == SIGPIPE) {
-      action.sa_handler = SIG_IGN;
+      action.sa_handler = let_the_write_fail;
+      action.sa_flags = SA_RESTART;
     } else {
       action.sa_handler = request_cancellation_by_signal;
       // Restarted calls keep other code free of EINTR; the waits that matter

@@ -8,10 +8,10 @@ namespace mapplot {
 
 // While it lives: SIGINT, SIGTERM and SIGHUP request the program's
 // cancellation instead of killing it, so that the routine unwinds; SIGPIPE is
-// ignored, so that writing to a reader that has gone away is an error the
-// writer sees. Each only where its disposition was the default one (a signal
-// the parent ignores stays ignored). A second SIGINT, SIGTERM or SIGHUP takes
-// its default action at once. The dispositions are put back when it ends.
+// caught and dropped, so that writing to a reader that has gone away is an
+// error the writer sees (child processes still start with its default action). Each only where its
+// disposition was the default one (a signal the parent ignores stays ignored). A second SIGINT,
+// SIGTERM or SIGHUP takes its default action at once. The dispositions are put back when it ends.
 class cancelling_signals {
  public:
   cancelling_signals();
