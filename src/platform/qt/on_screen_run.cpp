@@ -79,10 +79,12 @@ int on_screen_run::run(std::function<void()> program) {
   const int loop_status = application_.exec();
   event_loop_running = false;
   if (worker_.joinable()) {
-    // The loop ended under a routine that still runs: it unwinds first.
+    // The loop ended under a routine that still runs: it unwinds first, and
+    // the run is incomplete.
     request_cancellation();
     system_.cancel();
     worker_.join();
+    if (!status_) status_ = EXIT_FAILURE;
   }
   install_fatal_error_reporter(nullptr);
   shown_frame = nullptr;
