@@ -37,8 +37,32 @@ namespace mapplot {
 ///
 /// An exception that escapes `program` is a fatal error: its message is
 /// shown (a message box on screen, a line on standard error off screen;
-/// std::bad_alloc as "insufficient virtual memory") and the process ends
-/// with a non-zero status.
+/// std::bad_alloc as "insufficient virtual memory") and the run ends with
+/// a non-zero status.
+///
+/// Stopping the program while it runs cancels `program` rather than killing
+/// it: closing the frame window (or its being destroyed from outside), and
+/// SIGINT, SIGTERM and SIGHUP (where their disposition is the default one),
+/// make the layer's calls that draw or wait (presenting a frame, waiting for
+/// Enter) throw an internal cancellation on the program's thread, so that
+/// `program` unwinds and its destructors run (workers joined, child
+/// processes stopped, temporary files removed); the layer then joins its
+/// thread. A handler in `program` should let that exception pass. The exit
+/// status tells how the run ended:
+/// - 0 when `program` returned, its pictures were written and (on screen)
+///   the closing question was answered or the frame window closed;
+/// - EXIT_FAILURE when the frame window was closed while `program` ran (the
+///   run is incomplete, and a line on standard error says so);
+/// - after SIGINT, SIGTERM or SIGHUP, once everything has unwound, the
+///   signal's default action is restored and the signal raised again, so
+///   the parent sees the process ended by that signal. A second such signal
+///   during the unwinding ends the process at once.
+/// While the layer runs SIGPIPE does not end the process (where it had its
+/// default action; child processes still start with it): when
+/// a reader of standard output goes away (`program | head -1`), the run is
+/// cancelled and ends with "<name>: cannot write standard output: Broken
+/// pipe" on standard error and EXIT_FAILURE. The signal dispositions are put
+/// back when the layer ends.
 ///
 /// Standard descriptors that are closed at the start are first opened on
 /// /dev/null, so that no file the program opens later takes their place.
@@ -57,8 +81,9 @@ namespace mapplot {
 /// \param application_name  Names the frame window, the saved pictures and
 ///        the program's messages on standard error.
 /// \param program  The routine that draws; called once.
-/// \return EXIT_SUCCESS, or EXIT_FAILURE when a console line or a picture
-///         could not be written.
+/// \return EXIT_SUCCESS, or EXIT_FAILURE when `program` failed or was
+///         cancelled, or a console line or a picture could not be written.
+///         Does not return when a signal cancelled the run.
 /// \throws std::logic_error  Called again while a windowing layer runs
 ///         (nested, or from another thread).
 int run_windowed_program(int argc, char** argv, std::string_view application_name,

@@ -165,6 +165,58 @@ TEST(WindowPlacement, OnASmallScreenEveryWindowStaysInside) {
   EXPECT_EQ(large.top, screen.top);
 }
 
+// More windows than fit below one another: the cascade starts again at the
+// top, every window whole on screen and its title clear of the one above.
+TEST(WindowPlacement, MoreWindowsThanFitStartTheCascadeAgainAtTheTop) {
+  const decoration around{1, 24, 1, 6};
+  const screen_area screen{0, 0, 1280, 1024};
+  const screen_area frame = outer(
+      frame_window_area(screen, frame_width, frame_height, narrowest_frame, map_width, around),
+      around);
+  const int outer_map_height = map_height + around.top + around.bottom;
+  const int fitting = (screen.height - outer_map_height) / cascade_step + 1;
+  std::vector<screen_area> maps;
+  for (int number = 101; number < 101 + 2 * fitting + 1; ++number) {
+    maps.push_back(
+        outer(graphics_window_area(screen, frame, number, map_width, map_height, around), around));
+    EXPECT_TRUE(inside(maps.back(), screen)) << number;
+    EXPECT_FALSE(overlapping(maps.back(), frame)) << number;
+  }
+  for (int slot = 1; slot < static_cast<int>(maps.size()); ++slot) {
+    const screen_area& above = maps[slot - 1];
+    if (slot % fitting == 0) {
+      EXPECT_EQ(maps[slot].top, screen.top) << "window " << 101 + slot << " does not start again";
+      EXPECT_EQ(maps[slot].left, maps[0].left);
+    } else {
+      EXPECT_EQ(maps[slot].top, above.top + cascade_step) << 101 + slot;
+    }
+  }
+  EXPECT_EQ(maps[fitting - 1].top, (fitting - 1) * cascade_step);
+}
+
+// A screen narrower than even the narrowest frame window: the frame window
+// takes the whole width, no more, so that its input line stays on screen, and
+// a graphics window is moved in over it rather than off the screen.
+TEST(WindowPlacement, AScreenNarrowerThanTheFrameWindowKeepsEveryWindowOnIt) {
+  for (const decoration around : {decoration{}, decoration{3, 20, 3, 5}}) {
+    const screen_area screen{10, 0, 300, 400};
+    const screen_area frame = outer(
+        frame_window_area(screen, frame_width, frame_height, narrowest_frame, map_width, around),
+        around);
+    EXPECT_TRUE(inside(frame, screen)) << frame.width << "x" << frame.height;
+    EXPECT_EQ(frame.width, screen.width);
+    EXPECT_EQ(frame.height, screen.height);
+    const screen_area map =
+        outer(graphics_window_area(screen, frame, 101, 200, 100, around), around);
+    EXPECT_TRUE(inside(map, screen)) << map.left << "," << map.top;
+    // Wider than the screen: its corner stays on the screen, title bar and all.
+    const screen_area wide =
+        outer(graphics_window_area(screen, frame, 102, map_width, map_height, around), around);
+    EXPECT_EQ(wide.left, screen.left);
+    EXPECT_GE(wide.top, screen.top);
+  }
+}
+
 TEST(FontOption, ReadsFaceHeightAndWidth) {
   EXPECT_EQ(parse_font_option("t'modern'h14w9"), (font_choice{"modern", 14, 9}));
   EXPECT_EQ(parse_font_option("t'Terminal'h12w8"), (font_choice{"Terminal", 12, 8}));

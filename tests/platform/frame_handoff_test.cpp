@@ -160,6 +160,99 @@ TEST(FramePace, PausedOnlyAStepLetsAFrameThrough) {
   program.join();
 }
 
+// Turns fall on a grid one period apart: the pace's interval, but never less
+// than the screen's refresh period. Asked for late (the frame took long), a
+// turn still falls on the grid; asked for more than a whole period late, a
+// new grid starts now. Turns due in the past come at once, so nothing here
+// waits.
+TEST(FramePace, TurnsKeepTheirGridAndAStallStartsANewOne) {
+  using clock = frame_pace::clock;
+  frame_pace pace(0s);  // as fast as the screen goes
+  const clock::duration screen = 2s;
+  clock::time_point previous = clock::now() - 3s;
+  EXPECT_EQ(pace.wait_for_turn(previous, screen), previous + screen)
+      << "a pace faster than the screen's rate gave a turn before the next refresh";
+
+  pace.set_interval(4s);
+  previous = clock::now() - 6s;
+  EXPECT_EQ(pace.wait_for_turn(previous, screen), previous + 4s);
+
+  // Stalled for more than a whole period: the turn is now, not behind.
+  previous = clock::now() - 9s;
+  const clock::time_point asked = clock::now();
+  const auto turn = pace.wait_for_turn(previous, screen);
+  ASSERT_TRUE(turn.has_value());
+  EXPECT_GE(*turn, asked);
+  const auto first = pace.wait_for_turn(std::nullopt, screen);
+  ASSERT_TRUE(first.has_value());
+  EXPECT_GE(*first, asked) << "a window's first frame waits for no grid";
+}
+
+// '-' halves the pace from at least the screen's rate, so that a pace of 0
+// slows down too, down to one frame a second; '+' doubles it up to the
+// screen's rate and never beyond.
+TEST(FramePace, HalvingAndDoublingStayBetweenTheScreensRateAndOneASecond) {
+  using namespace std::chrono;
+  const auto screen = duration_cast<frame_pace::clock::duration>(milliseconds(16));
+  frame_pace pace(0s);
+  pace.halve_pace(screen);
+  EXPECT_EQ(pace.interval(), 2 * screen);
+  pace.halve_pace(screen);
+  EXPECT_EQ(pace.interval(), 4 * screen);
+  for (int k = 0; k < 10; ++k) pace.halve_pace(screen);
+  EXPECT_EQ(pace.interval(), frame_pace::slowest_interval);
+  pace.double_pace(screen);
+  EXPECT_EQ(pace.interval(), frame_pace::slowest_interval / 2);
+  for (int k = 0; k < 10; ++k) pace.double_pace(screen);
+  EXPECT_EQ(pace.interval(), screen);
+  pace.set_interval(milliseconds(20));
+  pace.double_pace(screen);
+  EXPECT_EQ(pace.interval(), screen) << "doubled past the screen's rate";
+}
+
+// A window that does not paint in time stops holding the program up: the
+// frame after is presented once the wait runs out, and the one after that
+// without waiting for the second unpainted frame. A paint ends the stall:
+// the next frame waits for its paint again.
+TEST(WindowCanvas, AStalledWindowStopsHoldingFramesUpUntilItPaintsAgain) {
+  constexpr auto paint_wait = 3s;
+  window_canvas canvas(101, paint_wait);
+  frame_pace pace(0s);
+  canvas.set_shown(true);
+  draw_banded_frame(canvas, 1);
+  ASSERT_EQ(canvas.present(&pace), 1);
+  draw_banded_frame(canvas, 2);
+  ASSERT_EQ(canvas.present(&pace), 2) << "an unpainted window held the frame for good";
+
+  // Stalled: frame 3 does not wait out another paint wait for frame 2.
+  std::atomic<bool> presented{false};
+  std::thread third([&] {
+    draw_banded_frame(canvas, 3);
+    presented = canvas.present(&pace).has_value();
+  });
+  const auto asked = std::chrono::steady_clock::now();
+  while (!presented && std::chrono::steady_clock::now() - asked < paint_wait / 2)
+    std::this_thread::sleep_for(1ms);
+  EXPECT_TRUE(presented) << "a stalled window still held frames up";
+  third.join();
+
+  // Painted again: frame 4 goes at once, frame 5 waits for frame 4's paint.
+  canvas.paint([](const QImage&) {});
+  draw_banded_frame(canvas, 4);
+  ASSERT_EQ(canvas.present(&pace), 4);
+  presented = false;
+  std::thread fifth([&] {
+    draw_banded_frame(canvas, 5);
+    presented = canvas.present(&pace).has_value();
+  });
+  std::this_thread::sleep_for(50ms);
+  EXPECT_FALSE(presented) << "presented over an unpainted frame after the window painted again";
+  canvas.paint([](const QImage&) {});
+  fifth.join();
+  EXPECT_TRUE(presented);
+  EXPECT_EQ(canvas.frame_number(), 5);
+}
+
 class FrameReceivers : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testing::ensure_qt_application(); }

@@ -2,6 +2,9 @@
 // julia_zoom is. Its first argument picks what the routine does.
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <mapplot/application.hpp>
 #include <new>
 #include <stdexcept>
@@ -29,6 +32,36 @@ void draw_two_frames() {
   windows.set_color_rgb(255, 255, 255);
   windows.draw_rectangle_world(rectangle_style::filled, 0.0, 0.0, 0.25, 0.5);
   mapplot::write_console({std::int32_t{2}, " Ray = ", 1.805f});
+}
+
+// Writes "unwound" into its file when destroyed: a routine that was cancelled
+// has had its stack unwound when the file says so.
+class unwinding_marker {
+ public:
+  explicit unwinding_marker(std::string path) : path_(std::move(path)) {}
+  ~unwinding_marker() { std::ofstream(path_) << "unwound\n"; }
+  unwinding_marker(const unwinding_marker&) = delete;
+  unwinding_marker& operator=(const unwinding_marker&) = delete;
+
+ private:
+  std::string path_;
+};
+
+// Presents `frames` frames of window 101 (0: for ever), each with a console
+// line, holding a marker.
+void hold_frames(const std::string& marker, int frames) {
+  const unwinding_marker held(marker);
+  auto& windows = mapplot::current_window_system();
+  windows.open_graphics_window(101, "Held");
+  for (int frame = 1; frames == 0 || frame <= frames; ++frame) {
+    const std::string number = std::to_string(frame);
+    mapplot::write_console({"frame ", std::string_view(number)});
+    windows.set_color_rgb(frame % 256, 0, 0);
+    windows.draw_rectangle(rectangle_style::filled, 0, 0, 99, 99);
+    windows.present_frame();
+    // Off screen nothing waits; this keeps the loop from taking a whole core.
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 }  // namespace
@@ -72,6 +105,11 @@ int main(int argc, char** argv) {
     } else if (mode == "descriptors") {
       name_standard_descriptors();
       draw_two_frames();
+    } else if (mode == "child") {
+      // What a child process the routine starts ignores, as a hex mask.
+      std::system("sed -n 's/^SigIgn:\\s*//p' /proc/self/status >&2");
+    } else if (mode == "hold" && argc > 3) {
+      hold_frames(argv[2], std::stoi(argv[3]));
     } else if (mode == "input") {
       mapplot::write_console({"waiting"});
       mapplot::current_window_system().wait_for_enter();

@@ -14,9 +14,11 @@
 #include <mapplot/console.hpp>
 #include <thread>
 
+#include "platform/cancellation.hpp"
 #include "platform/qt/frame_window.hpp"
 #include "platform/qt/graphics_view.hpp"
 #include "platform/qt/qt_window_system.hpp"
+#include "platform/qt/window_views.hpp"
 #include "qt_application.hpp"
 namespace mapplot {
 namespace {
@@ -226,14 +228,37 @@ TEST_F(QtCanvas, WindowsKeepTheirOwnPicturesAndState) {
   EXPECT_TRUE(system.presented_image(55).isNull());
 }
 
-TEST_F(QtCanvas, AfterCancelDrawingDoesNothing) {
-  system.cancel();
-  draw_on_program_thread(system, [&] {
-    system.open_graphics_window(101, "late");
+// After cancel every call throws, so that the routine unwinds; what it drew
+// before is never presented.
+TEST_F(QtCanvas, AfterCancelEveryCallThrowsAndNothingIsPresented) {
+  int thrown = 0;
+  std::thread program([&] {
+    system.open_graphics_window(101, "early");
     system.draw_rectangle(rectangle_style::filled, 0, 0, 10, 10);
-    system.wait_for_enter();
+    system.cancel();
+    const std::vector<std::function<void()>> calls = {
+        [&] { system.open_graphics_window(102, "late"); },
+        [&] { system.focus_graphics_window(101); },
+        [&] { system.set_color_index(3); },
+        [&] { system.draw_rectangle(rectangle_style::filled, 0, 0, 10, 10); },
+        [&] { system.draw_rectangle_world(rectangle_style::filled, 0, 0, 1, 1); },
+        [&] { system.draw_text("late"); },
+        [&] { system.clear_window(); },
+        [&] { system.wait_for_enter(); },
+        [&] { system.present_frame(); },
+        [&] { system.present_unpresented(); }};
+    for (const auto& call : calls) {
+      try {
+        call();
+      } catch (const program_cancelled&) {
+        ++thrown;
+      }
+    }
   });
+  program.join();
+  EXPECT_EQ(thrown, 10);
   EXPECT_TRUE(system.presented_image(101).isNull());
+  EXPECT_TRUE(system.cancelled());
 }
 
 class QtWindowsOnScreen : public QtCanvas {
@@ -251,6 +276,7 @@ class QtWindowsOnScreen : public QtCanvas {
 };
 
 TEST_F(QtWindowsOnScreen, AGraphicsWindowIsTitledAndNumberedAndFitsItsCanvas) {
+  const window_views views(shown, nullptr);
   draw_on_program_thread(shown, [&] {
     shown.open_graphics_window(101, "Julia set");
     shown.set_color_index(5);
@@ -267,6 +293,7 @@ TEST_F(QtWindowsOnScreen, AGraphicsWindowIsTitledAndNumberedAndFitsItsCanvas) {
     return window != nullptr && window->size() == QSize(581, 271);
   });
   ASSERT_NE(window, nullptr);
+  EXPECT_EQ(views.graphics_window(101), window);
   EXPECT_EQ(window->property("window_number").toInt(), 101);
   EXPECT_EQ(window->size(), QSize(581, 271));
   const QImage on_screen = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -274,11 +301,9 @@ TEST_F(QtWindowsOnScreen, AGraphicsWindowIsTitledAndNumberedAndFitsItsCanvas) {
   EXPECT_EQ(on_screen.pixel(3, 3), black);
 }
 
-TEST_F(QtWindowsOnScreen, WaitForEnterReturnsOnAConsoleLineOrOnCancel) {
+TEST_F(QtWindowsOnScreen, WaitForEnterReturnsOnAConsoleLineOrThrowsOnCancel) {
   frame_window frame(QStringLiteral("probe"), shown.console_canvas());
-  shown.attach_frame_window(&frame);
-  QObject::connect(&frame, &frame_window::input_line_entered, &shown,
-                   [this] { shown.deliver_input_line(); });
+  const window_views views(shown, &frame);
   frame.show();
   auto* input = frame.findChild<QLineEdit*>();
   ASSERT_NE(input, nullptr);
@@ -297,15 +322,23 @@ TEST_F(QtWindowsOnScreen, WaitForEnterReturnsOnAConsoleLineOrOnCancel) {
   EXPECT_TRUE(returned);
   EXPECT_FALSE(input->isEnabled());
 
-  std::thread waiting([&] { shown.wait_for_enter(); });
+  bool cancelled = false;
+  std::thread waiting([&] {
+    try {
+      shown.wait_for_enter();
+    } catch (const program_cancelled&) {
+      cancelled = true;
+    }
+  });
   process_events_until([&] { return input->isEnabled(); });
   shown.cancel();
   waiting.join();
+  EXPECT_TRUE(cancelled);
 }
 
 TEST_F(QtWindowsOnScreen, DrawingIntoWindowZeroShowsItsCanvasInTheFrameUntilReset) {
   frame_window frame(QStringLiteral("probe"), shown.console_canvas());
-  shown.attach_frame_window(&frame);
+  const window_views views(shown, &frame);
   frame.show();
   EXPECT_EQ(frame.windowTitle(), QStringLiteral("probe \u2014 running"));
   draw_on_program_thread(shown, [&] {
@@ -326,7 +359,7 @@ TEST_F(QtWindowsOnScreen, DrawingIntoWindowZeroShowsItsCanvasInTheFrameUntilRese
 TEST_F(QtWindowsOnScreen, KeysInAGraphicsWindowSteerThePaceAndSaveItsPicture) {
   using namespace std::chrono_literals;
   frame_window frame(QStringLiteral("probe"), shown.console_canvas());
-  shown.attach_frame_window(&frame);
+  const window_views views(shown, &frame);
   draw_on_program_thread(shown, [&] {
     shown.open_graphics_window(101, "Keys");
     shown.set_color_index(5);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QImage>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -134,6 +135,18 @@ TEST_F(WindowedProgram, ClosedStandardDescriptorsAreOpenedOnTheNullDevice) {
   EXPECT_NE(result.standard_error.find("0 /dev/null\n1 /dev/null\n"), std::string::npos)
       << result.standard_error;
   EXPECT_TRUE(fs::exists(folder / "platform_probe-window-101.png"));
+}
+
+// The layer keeps SIGPIPE from ending the program, but a child process (an
+// encoder reading a pipe) starts with its default action.
+TEST_F(WindowedProgram, AChildProcessDoesNotInheritTheLayersSignalDispositions) {
+  const run_result result = run("child");
+  EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+  const auto last_line = result.standard_error.find_last_of('\n', result.standard_error.size() - 2);
+  const std::string mask = result.standard_error.substr(last_line + 1);
+  const unsigned long long ignored = std::stoull(mask, nullptr, 16);
+  for (const int signal_number : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})
+    EXPECT_EQ(ignored & (1ULL << (signal_number - 1)), 0u) << signal_number << " in " << mask;
 }
 
 TEST_F(WindowedProgram, StandardOutputThatCannotBeWrittenFailsTheRun) {

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -18,6 +20,9 @@ int start_child(const process_request& request, const std::string& output_path,
                 const std::string& error_path, const std::string& input_path) {
   const pid_t pid = fork();
   if (pid != 0) return pid;
+  // As from a terminal, whatever the test runner ignores.
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+    std::signal(signal_number, SIG_DFL);
   for (const auto& name : request.unset_environment) unsetenv(name.c_str());
   for (const auto& assignment : request.set_environment) {
     const auto equals = assignment.find('=');
@@ -67,9 +72,26 @@ background_process::~background_process() {
   if (!finished_) wait(std::chrono::seconds(0));
 }
 
+bool background_process::reaped(bool block) {
+  if (wait_status_) return true;
+  int status = 0;
+  pid_t ended = 0;
+  do {
+    ended = waitpid(pid_, &status, block ? 0 : WNOHANG);
+  } while (ended < 0 && errno == EINTR);
+  if (ended == pid_) wait_status_ = status;
+  // Not our child any more (reaped elsewhere): nothing is left to wait for.
+  if (ended < 0) wait_status_ = 0;
+  return wait_status_.has_value();
+}
+
 bool background_process::running() {
   if (finished_) return false;
-  return waitpid(pid_, nullptr, WNOHANG) == 0;
+  return !reaped(false);
+}
+
+void background_process::send_signal(int signal_number) const {
+  if (!wait_status_) kill(pid_, signal_number);
 }
 
 std::string background_process::standard_output_so_far() const {
@@ -79,21 +101,22 @@ std::string background_process::standard_output_so_far() const {
 process_result background_process::wait(std::chrono::seconds timeout) {
   process_result result;
   const auto deadline = std::chrono::steady_clock::now() + timeout;
-  int status = 0;
-  while (waitpid(pid_, &status, WNOHANG) == 0) {
+  while (!reaped(false)) {
     if (std::chrono::steady_clock::now() >= deadline) {
       // Polite first, so that a server can remove its lock files.
       result.timed_out = true;
       kill(pid_, SIGTERM);
-      for (int grace = 0; grace < 100 && waitpid(pid_, &status, WNOHANG) == 0; ++grace)
+      for (int grace = 0; grace < 100 && !reaped(false); ++grace)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      if (kill(pid_, SIGKILL) == 0) waitpid(pid_, &status, 0);
+      if (!wait_status_ && kill(pid_, SIGKILL) == 0) reaped(true);
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   finished_ = true;
+  const int status = wait_status_.value_or(0);
   if (!result.timed_out && WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+  if (!result.timed_out && WIFSIGNALED(status)) result.terminating_signal = WTERMSIG(status);
   result.standard_output = read_file(output_path_);
   result.standard_error = read_file(error_path_);
   unlink(input_path_.c_str());

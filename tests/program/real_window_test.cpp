@@ -23,10 +23,12 @@ namespace {
 constexpr int screen_width = 1280, screen_height = 1024;  // as x_server starts Xvfb
 constexpr int julia_frame_count_for_test = 335;
 
-// Polls `xdotool search` until a window matches or `seconds` pass.
-std::string find_window(const x_server& server, const std::string& name_pattern, int seconds) {
+// Polls `xdotool search` until a window matches or `seconds` pass; gives up
+// at once when `program`, whose window it is, has ended.
+std::string find_window(const x_server& server, const std::string& name_pattern, int seconds,
+                        background_process& program) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
+  while (std::chrono::steady_clock::now() < deadline && program.running()) {
     const auto found = server.run({"xdotool", "search", "--onlyvisible", "--name", name_pattern});
     if (found.exit_status == 0 && !found.standard_output.empty())
       return found.standard_output.substr(0, found.standard_output.find('\n'));
@@ -80,10 +82,15 @@ QImage screenshot(const x_server& server, const std::string& name) {
 // question on screen and off the map, the last frame shown. Then answers yes.
 void expect_placed_apart_then_close(const x_server& server, background_process& program,
                                     const std::string& map_window, const std::string& shot_name) {
-  const std::string frame_window = find_window(server, "finished", 600);
-  ASSERT_FALSE(frame_window.empty()) << "the frame window never said the program had finished";
+  const std::string frame_window = find_window(server, "finished", 600, program);
+  if (frame_window.empty()) {
+    const auto ended = program.wait(std::chrono::seconds(1));
+    FAIL() << "the frame window never said the program had finished; the program ended with "
+           << ended.exit_status << " (signal " << ended.terminating_signal << "):\n"
+           << ended.standard_error;
+  }
   EXPECT_TRUE(program.running()) << "the program ended without asking";
-  const std::string question = find_window(server, "^julia_zoom$", 10);
+  const std::string question = find_window(server, "^julia_zoom$", 10, program);
   ASSERT_FALSE(question.empty()) << "no closing question";
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
@@ -123,7 +130,7 @@ TEST(RealWindow, EveryFrameIsShownWholeInWindow101BesideTheConsole) {
                               .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
                               .set_environment = {"DISPLAY=" + server.display()},
                               .working_directory = folder});
-  const std::string map_window = find_window(server, "^Julia set$", 120);
+  const std::string map_window = find_window(server, "^Julia set$", 120, program);
   if (map_window.empty()) {
     const auto ended = program.wait(std::chrono::seconds(1));
     FAIL() << "no window titled \"Julia set\"; the program said:\n" << ended.standard_error;
@@ -190,7 +197,7 @@ TEST(RealWindow, WithAWindowManagerTheWindowsStillStandApartOnScreen) {
                               .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
                               .set_environment = {"DISPLAY=" + server.display()},
                               .working_directory = working_folder.name()});
-  const std::string map_window = find_window(server, "^Julia set$", 120);
+  const std::string map_window = find_window(server, "^Julia set$", 120, program);
   ASSERT_FALSE(map_window.empty()) << "no window titled \"Julia set\"";
   expect_placed_apart_then_close(server, program, map_window, "real_window_managed");
 }
@@ -206,13 +213,14 @@ int frames_kept(const std::string& folder) {
   return count;
 }
 
-// Waits until `count()` has kept one value for `quiet`, at most `seconds`;
-// returns that value, or -1 when it never settled.
-int settled(const std::function<int()>& count, std::chrono::milliseconds quiet, int seconds) {
+// Waits until `count()` has kept one value for `quiet`, at most `seconds`,
+// while `program` runs; returns that value, or -1 when it never settled.
+int settled(const std::function<int()>& count, std::chrono::milliseconds quiet, int seconds,
+            background_process& program) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   int last = count();
   auto since = std::chrono::steady_clock::now();
-  while (std::chrono::steady_clock::now() < deadline) {
+  while (std::chrono::steady_clock::now() < deadline && program.running()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const int now = count();
     if (now != last) {
@@ -262,7 +270,7 @@ TEST(RealWindow, KeysPauseStepAndSaveTheShownFrame) {
                               .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
                               .set_environment = {"DISPLAY=" + server.display()},
                               .working_directory = folder});
-  const std::string map_window = find_window(server, "^Julia set$", 120);
+  const std::string map_window = find_window(server, "^Julia set$", 120, program);
   ASSERT_FALSE(map_window.empty()) << "no window titled \"Julia set\"";
   const auto press = [&](const std::string& key) {
     server.run({"xdotool", "windowfocus", "--sync", map_window});
@@ -272,8 +280,9 @@ TEST(RealWindow, KeysPauseStepAndSaveTheShownFrame) {
   const auto quiet = std::chrono::milliseconds(1500);
 
   press("space");
-  EXPECT_FALSE(find_window(server, "^julia_zoom .* paused$", 30).empty()) << "no \"paused\" title";
-  const int paused_at = settled(kept, quiet, 60);
+  EXPECT_FALSE(find_window(server, "^julia_zoom .* paused$", 30, program).empty())
+      << "no \"paused\" title";
+  const int paused_at = settled(kept, quiet, 60, program);
   ASSERT_GT(paused_at, 0) << "the frames did not stop";
   ASSERT_LT(paused_at, 334) << "the zoom had ended before it could be paused";
   const QImage shown = window_shot(server, map_window, "paused_window");
@@ -285,7 +294,7 @@ TEST(RealWindow, KeysPauseStepAndSaveTheShownFrame) {
       << "the window is not the last kept frame";
 
   press("Right");
-  const int stepped_to = settled(kept, quiet, 60);
+  const int stepped_to = settled(kept, quiet, 60, program);
   EXPECT_EQ(stepped_to, paused_at + 1) << "the arrow did not step exactly one frame";
   const QImage stepped = window_shot(server, map_window, "stepped_window");
   EXPECT_TRUE(same_pixels(stepped, frame_file(frames, stepped_to)));
@@ -293,15 +302,16 @@ TEST(RealWindow, KeysPauseStepAndSaveTheShownFrame) {
   press("ctrl+s");
   const std::string saved =
       folder + "/julia_zoom-window-101-" + std::to_string(stepped_to) + ".png";
-  EXPECT_TRUE(settled([&] { return std::filesystem::exists(saved) ? 1 : 0; }, quiet, 30) == 1)
+  EXPECT_TRUE(settled([&] { return std::filesystem::exists(saved) ? 1 : 0; }, quiet, 30, program) ==
+              1)
       << "no " << saved;
   EXPECT_TRUE(same_pixels(QImage(QString::fromStdString(saved)), stepped))
       << "the saved picture is not the window's";
 
   press("space");
-  EXPECT_FALSE(find_window(server, "finished", 600).empty()) << "the zoom did not go on";
+  EXPECT_FALSE(find_window(server, "finished", 600, program).empty()) << "the zoom did not go on";
   EXPECT_EQ(kept(), julia_frame_count_for_test);
-  const std::string question = find_window(server, "^julia_zoom$", 10);
+  const std::string question = find_window(server, "^julia_zoom$", 10, program);
   ASSERT_FALSE(question.empty()) << "no closing question";
   server.run({"xdotool", "windowfocus", "--sync", question});
   server.run({"xdotool", "key", "--clearmodifiers", "Return"});
@@ -320,7 +330,7 @@ TEST(RealWindow, AMapInTheConsoleWaitsForEnter) {
                               .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
                               .set_environment = {"DISPLAY=" + server.display()},
                               .working_directory = working_folder.name()});
-  const std::string frame = find_window(server, "^console_map .* running$", 60);
+  const std::string frame = find_window(server, "^console_map .* running$", 60, program);
   ASSERT_FALSE(frame.empty());
   std::this_thread::sleep_for(std::chrono::seconds(2));
 
@@ -334,17 +344,18 @@ TEST(RealWindow, AMapInTheConsoleWaitsForEnter) {
   EXPECT_EQ(grey(20, 250), 0) << "see " << shot;
   EXPECT_EQ(grey(270, 30), 255) << "see " << shot;
   EXPECT_EQ(grey(150, 250), 51) << "see " << shot;
-  EXPECT_TRUE(find_window(server, "finished", 1).empty()) << "returned before Enter";
+  EXPECT_TRUE(find_window(server, "finished", 1, program).empty()) << "returned before Enter";
 
   server.run({"xdotool", "windowfocus", "--sync", frame});
   server.run({"xdotool", "key", "--clearmodifiers", "Return"});
-  ASSERT_FALSE(find_window(server, "finished", 30).empty()) << "Enter did not end the wait";
+  ASSERT_FALSE(find_window(server, "finished", 30, program).empty())
+      << "Enter did not end the wait";
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   screen = screenshot(server, "console_map");
   ASSERT_FALSE(screen.isNull());
   EXPECT_NE(grey(270, 30), 255) << "the console did not return to text; see " << shot;
 
-  const std::string question = find_window(server, "^console_map$", 10);
+  const std::string question = find_window(server, "^console_map$", 10, program);
   ASSERT_FALSE(question.empty()) << "no closing question";
   server.run({"xdotool", "windowfocus", "--sync", question});
   server.run({"xdotool", "key", "--clearmodifiers", "Return"});

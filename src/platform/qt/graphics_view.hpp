@@ -18,6 +18,7 @@ class graphics_view final : public QWidget {
 
   // Takes the presented picture's size and schedules a paint.
   void sync_with_canvas();
+  const window_canvas& canvas() const { return canvas_; }
 
  signals:
   // A key that steers the program was pressed while this window had the focus.

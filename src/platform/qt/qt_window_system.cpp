@@ -1,17 +1,16 @@
 #include "platform/qt/qt_window_system.hpp"
 
-#include <QCoreApplication>
+#include <poll.h>
+#include <unistd.h>
+
 #include <QGuiApplication>
-#include <QMetaObject>
+#include <cerrno>
 #include <cstdio>
 
+#include "platform/cancellation.hpp"
 #include "platform/frame_receivers.hpp"
 #include "platform/qt/canvas_drawing.hpp"
-#include "platform/qt/frame_window.hpp"
 #include "platform/qt/graphics_view.hpp"
-#include "platform/qt/picture_file.hpp"
-#include "platform/qt/screen_placement.hpp"
-#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {
@@ -22,100 +21,90 @@ pixel_rectangle drawing_bounds(const drawing_state& state) {
   return state.viewport.value_or(whole_canvas);
 }
 
-std::string default_title(int number) {
-  return "Window " + std::to_string(number);
-}
-
 frame_pace::clock::duration starting_interval(display_mode mode) {
   if (mode == display_mode::off_screen || qGuiApp == nullptr) return {};
   return refresh_period(QGuiApplication::primaryScreen());
+}
+
+// Off screen the console is standard input: reads up to the end of a line or
+// of the input. Read a byte at a time, so that nothing after the line is
+// taken from a program that reads standard input itself, and beside the
+// cancellation's descriptor, so that a signal ends the wait.
+void read_standard_input_line() {
+  std::fflush(stdout);
+  pollfd watched[2] = {{STDIN_FILENO, POLLIN, 0}, {cancellation_descriptor(), POLLIN, 0}};
+  for (;;) {
+    throw_if_cancelled();
+    if (::poll(watched, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (watched[1].revents != 0) throw_if_cancelled();
+    if (watched[0].revents == 0) continue;
+    char character = 0;
+    const ssize_t read = ::read(STDIN_FILENO, &character, 1);
+    if (read < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (read <= 0 || character == '\n') return;
+  }
 }
 
 }  // namespace
 
 qt_window_system::qt_window_system(display_mode mode)
     : mode_(mode), pace_(starting_interval(mode)) {
-  auto console = std::make_unique<window_canvas>(0);
-  console_ = console.get();
+  console_ = &canvases_.console();
   current_ = console_;
-  canvases_.emplace(0, std::move(console));
 }
 
 qt_window_system::~qt_window_system() = default;
 
-void qt_window_system::attach_frame_window(frame_window* frame) {
-  frame_ = frame;
+void qt_window_system::attach_console_window() {
+  console_window_ = true;
 }
 
-void qt_window_system::post(std::function<void()> task) {
-  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
-}
-
-window_canvas& qt_window_system::canvas_numbered(int number) {
-  std::scoped_lock lock(canvases_lock_);
-  auto& slot = canvases_[number];
-  if (!slot) {
-    slot = std::make_unique<window_canvas>(number);
-    slot->set_title(default_title(number));
-  }
-  return *slot;
-}
-
-window_canvas* qt_window_system::find_canvas(int number) const {
-  std::scoped_lock lock(canvases_lock_);
-  const auto found = canvases_.find(number);
-  return found == canvases_.end() ? nullptr : found->second.get();
+void qt_window_system::throw_if_cancelled() const {
+  if (cancelled_ || cancellation_requested()) throw program_cancelled();
 }
 
 template <class Drawing>
 void qt_window_system::draw_into_current(Drawing&& draw) {
+  throw_if_cancelled();
   current_->draw(std::forward<Drawing>(draw));
   if (current_ == console_) console_shows_picture_ = true;
 }
 
 void qt_window_system::open_graphics_window(int number, std::string_view title) {
-  if (cancelled_) return;
+  throw_if_cancelled();
   if (number == 0) {
     focus_graphics_window(0);
     return;
   }
-  window_canvas& canvas = canvas_numbered(number);
+  window_canvas& canvas = canvases_.numbered(number);
   canvas.set_title(std::string(title));
   canvas.state() = drawing_state{};
   current_ = &canvas;
   // The window itself appears with its first frame, already the right size;
   // one that is up already takes the new title and comes forward.
-  if (mode_ == display_mode::on_screen) {
-    post([this, &canvas] {
-      const auto view = views_.find(canvas.number());
-      if (view == views_.end() || !view->second->isVisible()) return;
-      view_for(canvas).raise();
-    });
-  }
+  if (on_screen()) emit raise_requested(number);
 }
 
 void qt_window_system::focus_graphics_window(int number) {
-  if (cancelled_) return;
-  window_canvas& canvas = number == 0 ? *console_ : canvas_numbered(number);
+  throw_if_cancelled();
+  window_canvas& canvas = number == 0 ? *console_ : canvases_.numbered(number);
   const bool switching = current_ != &canvas;
   current_ = &canvas;
   // Raising on every frame of an animation would fight the user for the
   // front; only a change of window comes forward.
-  if (switching && mode_ == display_mode::on_screen && number != 0) {
-    post([this, &canvas] {
-      const auto view = views_.find(canvas.number());
-      if (view != views_.end() && view->second->isVisible()) view->second->raise();
-    });
-  }
+  if (switching && on_screen() && number != 0) emit raise_requested(number);
 }
 
 void qt_window_system::clear_window() {
-  if (cancelled_) return;
+  throw_if_cancelled();
   if (current_ == console_ && !console_shows_picture_) {
     // The console in text use is cleared as text; its picture starts black
     // when a map is next drawn into it.
     console_->erase_back();
-    if (frame_window* frame = frame_.load()) post([frame] { frame->clear_text(); });
+    if (console_window_) emit console_text_cleared();
     return;
   }
   draw_into_current([](QImage& image, const drawing_state&) {
@@ -124,15 +113,16 @@ void qt_window_system::clear_window() {
 }
 
 void qt_window_system::set_color_index(int palette_index) {
+  throw_if_cancelled();
   current_->state().color = default_palette_color(palette_index);
 }
 
 void qt_window_system::set_color_rgb(int red, int green, int blue) {
+  throw_if_cancelled();
   current_->state().color = clamped_rgb(red, green, blue);
 }
 
 void qt_window_system::draw_rectangle(rectangle_style style, int x1, int y1, int x2, int y2) {
-  if (cancelled_) return;
   draw_into_current([&](QImage& image, const drawing_state& state) {
     const pixel_rectangle bounds = drawing_bounds(state);
     const pixel_rectangle origin = state.viewport.value_or(pixel_rectangle{});
@@ -149,7 +139,7 @@ void qt_window_system::draw_rectangle(rectangle_style style, int x1, int y1, int
 }
 
 void qt_window_system::set_viewport(int x1, int y1, int x2, int y2) {
-  if (cancelled_) return;
+  throw_if_cancelled();
   const auto viewport = clipped({x1, y1, x2, y2}, whole_canvas);
   if (!viewport) return;
   current_->state().viewport = viewport;
@@ -162,12 +152,12 @@ void qt_window_system::set_viewport(int x1, int y1, int x2, int y2) {
 
 void qt_window_system::set_world_window(bool y_upwards, double x1, double y1, double x2,
                                         double y2) {
+  throw_if_cancelled();
   current_->state().world = {y_upwards, x1, y1, x2, y2};
 }
 
 void qt_window_system::draw_rectangle_world(rectangle_style style, double x1, double y1, double x2,
                                             double y2) {
-  if (cancelled_) return;
   draw_into_current([&](QImage& image, const drawing_state& state) {
     const pixel_rectangle bounds = drawing_bounds(state);
     const auto target = world_rectangle_corners(bounds, state.world, x1, y1, x2, y2);
@@ -191,20 +181,21 @@ void qt_window_system::fill_cells(std::span<const pixel_cell> cells) {
 }
 
 void qt_window_system::wait_for_enter() {
-  if (cancelled_) return;
-  frame_window* frame = frame_.load();
-  if (frame == nullptr) {
-    // Off screen the console is standard input and output.
-    std::fflush(stdout);
-    int character = 0;
-    while ((character = std::fgetc(stdin)) != EOF && character != '\n') {
-    }
-    return;
+  throw_if_cancelled();
+  if (console_window_) {
+    wait_for_console_line();
+  } else {
+    read_standard_input_line();
   }
+}
+
+void qt_window_system::wait_for_console_line() {
   std::unique_lock lock(input_lock_);
   input_line_entered_ = false;
-  post([frame] { frame->request_input_line(); });
+  emit input_line_requested();
   input_arrived_.wait(lock, [this] { return input_line_entered_ || cancelled_; });
+  lock.unlock();
+  throw_if_cancelled();
 }
 
 void qt_window_system::deliver_input_line() {
@@ -216,39 +207,40 @@ void qt_window_system::deliver_input_line() {
 }
 
 void qt_window_system::reset_window_mode() {
-  if (cancelled_) return;
+  throw_if_cancelled();
   current_->state() = drawing_state{};
   if (current_ != console_) return;
   const bool was_showing_picture = console_shows_picture_;
   console_shows_picture_ = false;
-  if (frame_window* frame = frame_.load()) {
-    if (was_showing_picture) post([frame] { frame->show_text(); });
-    post([frame] { frame->set_text_color(default_palette_color(7)); });
+  if (console_window_) {
+    if (was_showing_picture) emit console_text_shown();
+    emit console_text_color_changed(default_palette_color(7));
   }
 }
 
 void qt_window_system::set_font(std::string_view option_text) {
+  throw_if_cancelled();
   if (const auto font = parse_font_option(option_text)) current_->state().font = *font;
 }
 
 void qt_window_system::set_text_color_index(int palette_index) {
+  throw_if_cancelled();
   const rgb_color color = default_palette_color(palette_index);
   current_->state().text_color = color;
-  frame_window* frame = frame_.load();
-  if (current_ == console_ && frame != nullptr && !cancelled_) {
-    post([frame, color] { frame->set_text_color(color); });
-  }
+  if (current_ == console_ && console_window_) emit console_text_color_changed(color);
 }
 
-void qt_window_system::init_fonts() {}
+void qt_window_system::init_fonts() {
+  throw_if_cancelled();
+}
 
 void qt_window_system::move_to_world(double x, double y) {
+  throw_if_cancelled();
   drawing_state& state = current_->state();
   state.position = world_to_pixel(drawing_bounds(state), state.world, x, y);
 }
 
 void qt_window_system::draw_text(std::string_view text) {
-  if (cancelled_) return;
   draw_into_current([&](QImage& image, const drawing_state& state) {
     if (!state.position) return;
     const pixel_rectangle bounds = drawing_bounds(state);
@@ -269,31 +261,27 @@ void qt_window_system::present_frame() {
 }
 
 void qt_window_system::present_unpresented() {
-  std::vector<window_canvas*> all;
-  {
-    std::scoped_lock lock(canvases_lock_);
-    for (const auto& [number, canvas] : canvases_) all.push_back(canvas.get());
-  }
-  for (window_canvas* canvas : all) {
+  for (window_canvas* canvas : canvases_.all()) {
     if (canvas->has_unpresented_drawing()) present(*canvas);
   }
 }
 
 void qt_window_system::present(window_canvas& canvas) {
-  if (cancelled_) return;
-  const auto frame_number = canvas.present(mode_ == display_mode::on_screen ? &pace_ : nullptr);
-  if (!frame_number) return;
+  throw_if_cancelled();
+  const auto frame_number = canvas.present(on_screen() ? &pace_ : nullptr);
+  if (!frame_number) {
+    // Nothing drawn, or the wait for the paint or the pace was cancelled.
+    throw_if_cancelled();
+    return;
+  }
 
-  if (mode_ == display_mode::on_screen) {
-    frame_window* frame = frame_.load();
+  if (on_screen()) {
     const bool console = &canvas == console_;
-    if (console && frame != nullptr && console_shows_picture_) {
-      post([frame] { frame->show_canvas(); });
-    }
-    if (canvas.request_repaint()) post([this, &canvas] { repaint(canvas); });
+    if (console && console_window_ && console_shows_picture_) emit console_picture_shown();
+    if (canvas.request_repaint()) emit frame_presented(canvas.number());
     // The repaint shows the window if it is not up yet, and the next frame
     // waits for this one's paint from the start.
-    if (!console || frame != nullptr) canvas.set_shown(true);
+    if (!console || console_window_) canvas.set_shown(true);
   }
 
   // The back picture is the presented one until the next drawing, and only
@@ -308,113 +296,35 @@ void qt_window_system::present(window_canvas& canvas) {
                                           static_cast<std::size_t>(picture.height())}});
 }
 
-graphics_view& qt_window_system::view_for(window_canvas& canvas) {
-  if (&canvas == console_) {
-    if (frame_window* frame = frame_.load()) return frame->canvas_view();
-  }
-  auto& view = views_[canvas.number()];
-  if (!view) {
-    view = std::make_unique<graphics_view>(canvas);
-    // Its own window: it takes the keys that steer the program.
-    view->setFocusPolicy(Qt::StrongFocus);
-    connect(view.get(), &graphics_view::command_given, this,
-            [this, shown = view.get(), &canvas](window_command command) {
-              carry_out(command, *shown, canvas);
-            });
-  }
-  view->setWindowTitle(QString::fromStdString(canvas.title()));
-  return *view;
-}
-
-void qt_window_system::repaint(window_canvas& canvas) {
-  canvas.repaint_started();
-  if (&canvas == console_) {
-    if (frame_window* frame = frame_.load()) frame->canvas_view().sync_with_canvas();
-    return;
-  }
-  const bool first_showing = !views_.contains(canvas.number());
-  graphics_view& view = view_for(canvas);
-  view.sync_with_canvas();
-  if (view.isVisible()) return;
-  if (first_showing) place_graphics_window(view, canvas.number(), frame_.load());
-  view.show();
-  view.raise();
-}
-
-void qt_window_system::carry_out(window_command command, const graphics_view& view,
-                                 const window_canvas& canvas) {
-  switch (command) {
-    case window_command::toggle_pause:
-      if (pace_.paused()) {
-        pace_.resume();
-      } else {
-        pace_.pause();
-      }
-      if (frame_window* frame = frame_.load()) frame->set_paused(pace_.paused());
-      break;
-    case window_command::step:
-      pace_.step();
-      break;
-    case window_command::faster:
-      pace_.double_pace(refresh_period(view.screen()));
-      break;
-    case window_command::slower:
-      pace_.halve_pace(refresh_period(view.screen()));
-      break;
-    case window_command::save_picture:
-      save_shown_picture(canvas);
-      break;
-    case window_command::none:
-      break;
-  }
-}
-
-void qt_window_system::save_shown_picture(const window_canvas& canvas) {
-  const numbered_picture shown = canvas.presented_numbered_picture();
-  const std::string window = std::to_string(canvas.number());
-  const std::string name = QCoreApplication::applicationName().toStdString() + "-window-" + window +
-                           "-" + std::to_string(shown.frame_number) + ".png";
-  // In the current folder, and named on the console as the other outputs name
-  // their files, relative to it: a short name that the console does not wrap.
-  if (const auto failure = save_picture_file(shown.picture, name)) {
-    write_console({std::string_view(" Cannot save window "), std::string_view(window),
-                   std::string_view(" as "), std::string_view(name), std::string_view(": "),
-                   std::string_view(*failure)});
-    return;
-  }
-  write_console({std::string_view(" Window "), std::string_view(window),
-                 std::string_view(" saved as "), std::string_view(name)});
-}
-
 void qt_window_system::cancel() {
   cancelled_ = true;
   pace_.cancel();
   { std::scoped_lock lock(input_lock_); }
   input_arrived_.notify_all();
-  std::scoped_lock lock(canvases_lock_);
-  for (auto& [number, canvas] : canvases_) canvas->cancel();
+  canvases_.cancel_all();
+}
+
+bool qt_window_system::cancelled() const {
+  return cancelled_;
 }
 
 QImage qt_window_system::presented_image(int number) const {
-  const window_canvas* canvas = find_canvas(number);
+  const window_canvas* canvas = canvases_.find(number);
   return canvas == nullptr ? QImage() : canvas->presented_image();
 }
 
 std::optional<window_picture> qt_window_system::presented_picture(int number) const {
-  const window_canvas* canvas = find_canvas(number);
+  const window_canvas* canvas = canvases_.find(number);
   if (canvas == nullptr) return std::nullopt;
   return canvas->presented_picture();
 }
 
 std::vector<int> qt_window_system::window_numbers() const {
-  std::scoped_lock lock(canvases_lock_);
-  std::vector<int> numbers;
-  for (const auto& [number, canvas] : canvases_) numbers.push_back(number);
-  return numbers;
+  return canvases_.numbers();
 }
 
 std::string qt_window_system::window_title(int number) const {
-  const window_canvas* canvas = find_canvas(number);
+  const window_canvas* canvas = canvases_.find(number);
   return canvas == nullptr ? std::string() : canvas->title();
 }
 

@@ -4,32 +4,30 @@
 #include <QObject>
 #include <atomic>
 #include <condition_variable>
-#include <functional>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "platform/frame_pace.hpp"
-#include "platform/qt/window_canvas.hpp"
-#include "platform/qt/window_keys.hpp"
+#include "platform/qt/window_canvases.hpp"
 #include "platform/window_system.hpp"
 
 namespace mapplot {
-
-class frame_window;
-class graphics_view;
 
 enum class display_mode {
   on_screen,   // windows are shown, and presenting keeps pace with their painting
   off_screen,  // canvases only: no windows, nothing waits
 };
 
-// The windowing layer on Qt. Drawing operations come from the program's
-// thread and go into each window's back picture; present_frame hands a whole
-// frame to the GUI thread (the object's own), which creates and places the
-// windows and copies presented frames to the screen. Create and destroy it on
-// the GUI thread, and only once no program thread draws any more.
+// The windowing layer on Qt as the program's thread sees it: the drawing
+// operations go into each window's back picture, and present_frame hands a
+// whole frame over. What the screen has to do about it (show a window, paint
+// a frame, switch the console between text and picture) goes out as queued
+// signals to window_views on the GUI thread; this object never touches a
+// widget. Create and destroy it on the GUI thread, and only once no program
+// thread draws any more.
+//
+// Once cancelled, every drawing call and every wait (for a paint, the pace,
+// the Enter key) throws program_cancelled on the program's thread.
 class qt_window_system final : public QObject, public window_system {
   Q_OBJECT
  public:
@@ -61,19 +59,23 @@ class qt_window_system final : public QObject, public window_system {
   // window drew after its last frame, so that nothing drawn is lost.
   void present_unpresented();
 
+  display_mode mode() const { return mode_; }
   // The pace of presented frames on screen, for all windows.
   frame_pace& pace() { return pace_; }
-
+  window_canvases& canvases() { return canvases_; }
   // Window 0: the picture the console window shows while it is drawn into.
-  window_canvas& console_canvas() { return *console_; }
-  // GUI thread, before the program's thread starts: the console window that
-  // shows window 0 and takes the lines wait_for_enter waits for.
-  void attach_frame_window(frame_window* frame);
-  // GUI thread: the user entered a line on the console.
+  window_canvas& console_canvas() { return canvases_.console(); }
+
+  // Before the program's thread starts: window 0 and the console are shown
+  // in a window, whose input line wait_for_enter waits for. Without one,
+  // wait_for_enter reads standard input.
+  void attach_console_window();
+  // Any thread: the user entered a line on the console.
   void deliver_input_line();
-  // Makes every later operation return at once and wakes one that waits, so a
-  // program thread cannot hold up the end of the program.
+  // Any thread: ends every wait at once and makes every later drawing call
+  // throw program_cancelled.
   void cancel();
+  bool cancelled() const;
 
   // A copy of window `number`'s presented picture; a null image for a window
   // that has presented nothing.
@@ -82,39 +84,43 @@ class qt_window_system final : public QObject, public window_system {
   std::vector<int> window_numbers() const;
   std::string window_title(int number) const;
 
+ signals:
+  // Graphics window `number`, if it is up, comes to the front.
+  void raise_requested(int number);
+  // Window `number` has presented a frame: show it (and the window, if new).
+  void frame_presented(int number);
+  // The console in text use: its lines are cleared, their colour changes,
+  // the console shows window 0's picture or its text again.
+  void console_text_cleared();
+  void console_text_color_changed(mapplot::rgb_color color);
+  void console_picture_shown();
+  void console_text_shown();
+  // wait_for_enter waits for a line from the console's input.
+  void input_line_requested();
+
  private:
-  window_canvas& canvas_numbered(int number);
-  window_canvas* find_canvas(int number) const;
+  // Throws program_cancelled once the layer or the program is cancelled.
+  void throw_if_cancelled() const;
   // Runs `draw` on the current window's back picture and notes that the
   // console, if that is the window, now shows a picture.
   template <class Drawing>
   void draw_into_current(Drawing&& draw);
   void present(window_canvas& canvas);
-  void post(std::function<void()> task);
-  // GUI thread.
-  graphics_view& view_for(window_canvas& canvas);
-  void repaint(window_canvas& canvas);
-  // A key pressed in graphics window `view`, which shows `canvas`.
-  void carry_out(window_command command, const graphics_view& view, const window_canvas& canvas);
-  // The picture the window shows now as "<application>-window-<N>-<frame>.png"
-  // in the current folder, said on the console.
-  void save_shown_picture(const window_canvas& canvas);
+  void wait_for_console_line();
+  bool on_screen() const { return mode_ == display_mode::on_screen; }
 
   const display_mode mode_;
   frame_pace pace_;
-  mutable std::mutex canvases_lock_;
-  std::map<int, std::unique_ptr<window_canvas>> canvases_;
+  window_canvases canvases_;
   window_canvas* console_ = nullptr;
   window_canvas* current_ = nullptr;    // program thread
   bool console_shows_picture_ = false;  // program thread
   std::atomic<bool> cancelled_{false};
-  std::atomic<frame_window*> frame_{nullptr};
+  std::atomic<bool> console_window_{false};
 
   std::mutex input_lock_;
   std::condition_variable input_arrived_;
   bool input_line_entered_ = false;
-
-  std::map<int, std::unique_ptr<graphics_view>> views_;  // GUI thread
 };
 
 }  // namespace mapplot

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QObject>
+#include <QString>
 #include <mapplot/console.hpp>
 
 namespace mapplot {
@@ -8,15 +10,20 @@ class frame_window;
 
 // Console lines from any thread into the frame window's text console, queued
 // to the GUI thread in the order they are written.
-class window_console_sink final : public console_sink {
+class window_console_sink final : public QObject, public console_sink {
+  Q_OBJECT
  public:
-  explicit window_console_sink(frame_window& frame) : frame_(frame) {}
+  // `frame` must outlive this.
+  explicit window_console_sink(frame_window& frame);
 
   void write_line(std::string_view line) override;
   std::size_t line_width() const override;
 
+ signals:
+  void line_written(const QString& line);
+
  private:
-  frame_window& frame_;
+  const frame_window& frame_;
 };
 
 }  // namespace mapplot
