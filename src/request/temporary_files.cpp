@@ -36,7 +36,10 @@ constexpr int fatal_signals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGPIPE, SI
 void clean_up_and_end(int signal_number) {
   const int saved_errno = errno;
   for (slot& each : table)
-    if (each.state.load(std::memory_order_acquire) == holds_child) ::kill(each.child, SIGKILL);
+    if (each.state.load(std::memory_order_acquire) == holds_child) {
+      ::kill(-each.child, SIGKILL);
+      ::kill(each.child, SIGKILL);
+    }
   for (slot& each : table)
     if (each.state.load(std::memory_order_acquire) == holds_file)
       ::unlinkat(each.folder, each.name, 0);

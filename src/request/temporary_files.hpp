@@ -27,7 +27,8 @@ namespace mapplot {
 // registration, or -1 when the table is full or the name too long.
 int register_temporary_file(int folder, std::string_view name) noexcept;
 
-// Registers a child process to kill with SIGKILL; -1 when the table is full.
+// Registers a child process to kill with SIGKILL, with its process group
+// when it leads one; -1 when the table is full.
 int register_child_process(pid_t child) noexcept;
 
 // Withdraws a registration of either kind; -1 is ignored.

@@ -119,14 +119,18 @@ std::filesystem::path fake_encoder(const std::filesystem::path& folder, const st
   return path;
 }
 
-// Whether a process that wrote its number into `pid_file` still runs; a
-// process that has ended and not been reaped does not.
+// Whether a process that wrote its number into `pid_file` still runs a while
+// after it was killed; a process that has ended and not been reaped does not.
 bool still_running(const std::filesystem::path& pid_file) {
   const std::string pid = read_file(pid_file.string());
   if (pid.empty()) return false;
-  const std::string stat = read_file("/proc/" + std::to_string(std::stoi(pid)) + "/stat");
-  const auto state = stat.rfind(") ");
-  return state != std::string::npos && stat[state + 2] != 'Z';
+  for (int look = 0; look < 200; ++look) {
+    const std::string stat = read_file("/proc/" + std::to_string(std::stoi(pid)) + "/stat");
+    const auto state = stat.rfind(") ");
+    if (state == std::string::npos || stat[state + 2] == 'Z') return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  return true;
 }
 
 // An ffmpeg that fails in any way fails the recording with a message that
@@ -138,6 +142,7 @@ TEST(VideoRecorder, AnEncoderThatDoesNotMakeTheWholeVideoFailsIt) {
   constexpr int frame_bytes = width * height * 4;
   struct fake {
     std::string name, script, expected;
+    std::chrono::milliseconds stall_limit = std::chrono::seconds(60);
   };
   const std::vector<fake> fakes{
       {"writes-nothing", "cat > /dev/null\nexit 0\n", "ffprobe cannot read it"},
@@ -152,7 +157,13 @@ TEST(VideoRecorder, AnEncoderThatDoesNotMakeTheWholeVideoFailsIt) {
        "testsrc=size=64x48:rate=30 -frames:v 6 -c:v mpeg4 -f mp4 -y \"$last\"\n",
        "its video is mpeg4, not h264"},
       {"stops-reading", "echo $$ > \"$0.pid\"\nhead -c 1000 > /dev/null\nexec sleep 600\n",
-       "it took nothing for 0.5 s and was stopped"},
+       "it took nothing for 0.5 s and was stopped", std::chrono::milliseconds(500)},
+      // A wrapper whose own child would write the file later: stopped with it.
+      {"wrapper-with-a-late-child",
+       "for last; do :; done\n( sleep 2; exec ffmpeg -v error -f lavfi -i "
+       "testsrc=size=64x48:rate=30 -frames:v 6 -c:v libx264 -f mp4 -y \"$last\" ) &\n"
+       "echo $! > \"$0.pid\"\nexec sleep 600\n",
+       "it took nothing for 0.5 s and was stopped", std::chrono::milliseconds(500)},
   };
   const auto pixels = synthetic_frame(width, height, 1);
   for (const fake& each : fakes) {
@@ -161,8 +172,8 @@ TEST(VideoRecorder, AnEncoderThatDoesNotMakeTheWholeVideoFailsIt) {
     std::ofstream(video) << "earlier video";
     std::string message;
     try {
-      video_recorder recorder(
-          video, 30, {.encoder = encoder.string(), .stall_limit = std::chrono::milliseconds(500)});
+      video_recorder recorder(video, 30,
+                              {.encoder = encoder.string(), .stall_limit = each.stall_limit});
       for (int number = 1; number <= 6; ++number) recorder.add_frame({width, height, pixels});
       recorder.finish();
     } catch (const std::runtime_error& failure) {

@@ -134,7 +134,11 @@ std::string process_ending::reason() const {
     const auto line_start = text.find_last_of('\n');
     return std::string(line_start == std::string_view::npos ? text : text.substr(line_start + 1));
   }
-  if (!exited) return "it was ended by signal " + std::to_string(signal_number);
+  if (!exited) {
+    const char* description = ::sigdescr_np(signal_number);
+    return "it was ended by signal " + std::to_string(signal_number) +
+           (description != nullptr ? " (" + std::string(description) + ")" : std::string());
+  }
   return "it ended with exit status " + std::to_string(exit_status);
 }
 
@@ -181,7 +185,12 @@ piped_process::piped_process(const std::vector<std::string>& arguments, bool kee
   sigaddset(&defaults, SIGXFSZ);
   posix_spawnattr_setsigmask(&attributes, &no_signals);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // A process group of its own, so that stopping it stops whatever it
+  // started too (a wrapper script's ffmpeg), and a terminal's Ctrl+C reaches
+  // only this process, which stops it in order.
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
   std::vector<char*> argument_pointers;
   for (const auto& argument : arguments)
@@ -256,11 +265,12 @@ process_ending piped_process::finish() {
 process_ending piped_process::stop() noexcept {
   close_descriptor(input_);
   if (pid_ <= 0) return {};
-  ::kill(pid_, SIGTERM);
-  if (wait_for_end(stop_grace_milliseconds, false) != wait_outcome::ended) {
-    ::kill(pid_, SIGKILL);
-    (void)wait_for_end(-1, false);
-  }
+  ::kill(-pid_, SIGTERM);
+  (void)wait_for_end(stop_grace_milliseconds, false);
+  // The group's number stays ours until the program is reaped: what it
+  // started and left running goes too.
+  ::kill(-pid_, SIGKILL);
+  (void)wait_for_end(-1, false);
   return reap();
 }
 

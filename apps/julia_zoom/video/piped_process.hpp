@@ -35,8 +35,9 @@ struct process_ending {
 //
 // No wait outlasts the program's cancellation (platform/cancellation.hpp):
 // once it is requested, a call that would wait stops the program and throws
-// program_cancelled. Stopping is SIGTERM, then SIGKILL after a short grace,
-// and the program is reaped; the destructor stops a program still running.
+// program_cancelled. The program leads a process group of its own; stopping
+// is SIGTERM to the group, SIGKILL after a short grace, and the program is
+// reaped. The destructor stops a program still running.
 // A fatal signal to this process kills the program (temporary_files.hpp).
 class piped_process {
  public:
