@@ -1,9 +1,8 @@
-// The file primitive itself, in this process: where the bytes land and what a
-// writer that opens the temporary file by its path sees.
+// The file primitive itself, in this process: where the bytes land, for
+// either kind of writer.
 #include "request/output_file.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -59,35 +58,6 @@ TEST(OutputFile, RelativeLinksAreFollowedFromTheirOwnFolder) {
               fs::is_symlink("a/inner/dangling.dat"));
   EXPECT_EQ(names_in("b"), (std::set<std::string>{"hop.dat", "new.dat", "target.dat"}));
   EXPECT_EQ(names_in("a"), (std::set<std::string>{"inner", "link.dat"}));
-}
-
-// Another writer (PGPLOT, ffmpeg) opens the temporary file by its path; the
-// file then takes the target's name and keeps the earlier file's mode.
-TEST(OutputFile, AFileWrittenByPathTakesTheNameAndTheEarlierMode) {
-  const testing::scratch_folder scratch;
-  std::ofstream("Map.dat") << "earlier";
-  fs::permissions("Map.dat",
-                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  {
-    output_file file("Map.dat", "data file", output_file::writer::by_path);
-    EXPECT_EQ(fs::path(file.temporary_path()).parent_path(), ".");
-    EXPECT_EQ(fs::path(file.temporary_path()).filename(), file.temporary_name());
-    std::ofstream(file.temporary_path(), std::ios::trunc) << "written by another";
-    EXPECT_EQ(contents("Map.dat"), "earlier");
-    file.commit();
-  }
-  EXPECT_EQ(contents("Map.dat"), "written by another");
-  struct stat status;
-  ASSERT_EQ(::stat("Map.dat", &status), 0);
-  EXPECT_EQ(status.st_mode & 07777, 0640u);
-
-  // Dropped without commit: the earlier file stays, the temporary goes.
-  {
-    output_file file("Map.dat", "data file", output_file::writer::by_path);
-    std::ofstream(file.temporary_path(), std::ios::trunc) << "dropped";
-  }
-  EXPECT_EQ(contents("Map.dat"), "written by another");
-  EXPECT_EQ(names_in("."), std::set<std::string>{"Map.dat"});
 }
 
 // A device behind a link is written in place: the full device's refusal is
