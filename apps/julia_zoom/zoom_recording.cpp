@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "julia_zoom/frame_files.hpp"
+#include "platform/cancellation.hpp"
 
 namespace mapplot {
 
@@ -24,6 +25,10 @@ void zoom_recording::take(const frame_picture& frame) noexcept {
   if (failure_) return;
   try {
     record(frame);
+  } catch (const program_cancelled&) {
+    // The routine is unwinding, or will be at the layer's next waiting call.
+    cancelled_ = true;
+    failure_ = program_cancelled().what();
   } catch (const std::exception& failure) {
     failure_ = failure.what();
   } catch (...) {
@@ -56,6 +61,7 @@ void zoom_recording::finish() {
   if (progress_on_terminal_ && show_progress_ && frames_taken_ != expected_frames_ &&
       frames_taken_ > 0)
     std::fputc('\n', stderr);
+  if (cancelled_) throw program_cancelled();
   if (failure_) throw std::runtime_error(*failure_);
   if (frames_taken_ != expected_frames_) {
     // A zoom with frames missing or added is no faithful recording of it.

@@ -27,8 +27,9 @@ class zoom_recording {
   void take(const frame_picture& frame) noexcept;
 
   // After the last frame: completes the video, or throws the first failure
-  // (std::runtime_error with the message that names the file and reason), or
-  // throws when other than the expected number of frames came.
+  // (std::runtime_error with the message that names the file and reason;
+  // program_cancelled when that was the program's cancellation), or throws
+  // when other than the expected number of frames came.
   void finish();
 
   int frames_taken() const;
@@ -45,6 +46,7 @@ class zoom_recording {
   bool progress_on_terminal_;
   int frames_taken_ = 0;
   std::optional<std::string> failure_;
+  bool cancelled_ = false;  // the failure was the program's cancellation
 };
 
 }  // namespace mapplot

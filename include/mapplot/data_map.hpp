@@ -40,6 +40,19 @@ namespace mapplot {
 /// leaves no temporary file; two processes writing one name at once leave one
 /// of their files, whole. Its permissions and owner are kept.
 ///
+/// Once the file has its name, only the sync of its folder can still fail:
+/// the file is then complete but its folder entry may not survive a crash,
+/// and the call succeeds after the console line
+/// "  Warning: folder entry of <file> may not be durable (<reason>)".
+///
+/// Signals: a fatal signal during the write (SIGINT, SIGTERM, SIGHUP, ...)
+/// removes the temporary file before it ends the process. For this, the
+/// first file written installs handlers for those fatal signals that are
+/// still at their default disposition (a handler of the program's own is
+/// left alone), and sets SIGXFSZ to be ignored when it is at its default, so
+/// that a file size limit makes the call throw (EFBIG) instead of ending the
+/// process.
+///
 /// The name (blanks around it removed) is a path taken literally: "-" or "?x"
 /// name files like any other, and it is never cut. A symbolic link is written
 /// through and kept, a dangling one too; a device or FIFO under the name is

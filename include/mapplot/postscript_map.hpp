@@ -48,6 +48,7 @@ namespace mapplot {
 /// PGPLOT never sees it, so "?x" prompts for nothing, "-" is a file and not
 /// standard output, and no name is cut. A symbolic link is written through, a
 /// dangling one too; a device or FIFO under the name is written in place.
+/// The folder's sync and the signals are handled as for data_map().
 ///
 /// Console lines, as shown:
 /// - "  Warning: incompatible array sizes !!!" when nx * ny differs from
@@ -64,6 +65,8 @@ namespace mapplot {
 /// - "  Array is flat!" when the values span less than 1e-6;
 /// - "  Cannot open plot device /xw" when PGPLOT's window device cannot open;
 /// - "  Cannot write plot file <file>" before the std::system_error below;
+/// - "  Warning: folder entry of <file> may not be durable (<reason>)" when
+///   the folder of a file complete under its name cannot be synced;
 /// - "  Output in <file>" last, only for a file complete under its name.
 ///
 /// \throws std::invalid_argument  Before anything is written or drawn: a

@@ -12,7 +12,7 @@
 #include "psmap/device_type.hpp"
 #include "psmap/image_placement.hpp"
 #include "psmap/pgplot_binding.hpp"
-#include "psmap/plot_completeness.hpp"
+#include "psmap/plot_file.hpp"
 #include "psmap/plot_image.hpp"
 #include "psmap/postscript_request.hpp"
 #include "request/console_warnings.hpp"
@@ -77,27 +77,25 @@ void plot_without_file(const plot_image& image, std::size_t nx, const axis_exten
 
 // PGPLOT writes a temporary file by a short plain path; only a complete file
 // takes the name, and only then is it reported.
-void plot_file(std::string_view name, const device_choice& device, const plot_image& image,
-               std::size_t nx, const axis_extent& x, const axis_extent& y,
-               const postscript_fields& fields) {
+void plot_to_file(std::string_view name, const device_choice& device, const plot_image& image,
+                  std::size_t nx, const axis_extent& x, const axis_extent& y,
+                  const postscript_fields& fields) {
   const auto cannot_write = [name] { write_console({" Cannot write plot file ", name}); };
-  std::optional<output_file> file;
+  std::optional<plot_file> file;
   try {
-    file.emplace(name, "plot file", output_file::writer::library);
+    file.emplace(name);
   } catch (const std::system_error&) {
     cannot_write();
     throw;
   }
-  if (!contal(image, nx, x, y, fields, device_name(file->staging_path(), fields.device))) {
+  if (!contal(image, nx, x, y, fields, device_name(file->pgplot_path(), fields.device))) {
     cannot_write();
     throw std::system_error(
         EIO, std::generic_category(),
         "cannot write plot file \"" + std::string(name) + "\" (PGPLOT could not open it)");
   }
   try {
-    file->commit([&device](std::span<const unsigned char> contents) {
-      return is_complete_plot(device.output, contents);
-    });
+    file->commit(device.output);
   } catch (const std::system_error&) {
     cannot_write();
     throw;
@@ -129,7 +127,7 @@ void plot_map(std::span<const Real> x, std::span<const Real> y, std::span<const 
   report_unusual_input(image, x_extent, y_extent);
 
   if (writes_file(device.output)) {
-    plot_file(name, device, image, x.size(), x_extent, y_extent, fields);
+    plot_to_file(name, device, image, x.size(), x_extent, y_extent, fields);
   } else {
     plot_without_file(image, x.size(), x_extent, y_extent, fields);
   }

@@ -2,10 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <sys/mman.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +13,8 @@
 #include <stdexcept>
 #include <system_error>
 #include <utility>
+
+#include "textout/write_console.hpp"
 
 namespace mapplot {
 namespace {
@@ -62,93 +61,30 @@ std::string followed_links(std::string path, int& error_number) {
       return path;
     }
     std::string next(target, static_cast<std::size_t>(length));
+    // A relative link is relative to the folder that holds it.
     if (next.front() != '/') next = folder_of(path) + "/" + next;
     path = std::move(next);
   }
 }
 
-bool plain_path_character(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
-         c == '.' || c == '_' || c == '-';
-}
-
 // A fresh temporary name; O_EXCL at creation settles any collision.
-std::string temporary_name() {
+std::string fresh_temporary_name() {
   static std::atomic<unsigned> counter{0};
   return ".mapplot-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) +
          ".tmp";
 }
-
-// The errno that best explains a file a library left incomplete.
-int incompleteness_reason(int descriptor, std::size_t size) {
-  rlimit limit;
-  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-      size >= limit.rlim_cur)
-    return EFBIG;
-  struct statvfs space;
-  if (::fstatvfs(descriptor, &space) == 0 && space.f_bavail == 0) return ENOSPC;
-  return EIO;
-}
-
-// The whole of a file, mapped for reading.
-class mapped_file {
- public:
-  explicit mapped_file(int descriptor, std::size_t size) : size_(size) {
-    if (size == 0) return;
-    void* start = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
-    if (start != MAP_FAILED) start_ = static_cast<const unsigned char*>(start);
-  }
-  ~mapped_file() {
-    if (start_ != nullptr) ::munmap(const_cast<unsigned char*>(start_), size_);
-  }
-  mapped_file(const mapped_file&) = delete;
-  mapped_file& operator=(const mapped_file&) = delete;
-
-  bool failed() const { return size_ > 0 && start_ == nullptr; }
-  std::span<const unsigned char> bytes() const {
-    return start_ == nullptr ? std::span<const unsigned char>{} : std::span{start_, size_};
-  }
-
- private:
-  const unsigned char* start_ = nullptr;
-  std::size_t size_;
-};
 
 }  // namespace
 
 output_file::output_file(std::string_view name, std::string_view kind, writer who)
     : name_(name), kind_(kind), who_(who) {
   check_name(name, kind);
-
   try {
     prepare();
   } catch (...) {
     release();
     throw;
   }
-}
-
-void output_file::prepare() {
-  int link_error = 0;
-  const std::string path = followed_links(name_, link_error);
-  if (link_error != 0) fail(link_error, "cannot open");
-
-  std::optional<ownership> replaced;
-  struct stat status;
-  if (::stat(path.c_str(), &status) == 0) {
-    if (S_ISDIR(status.st_mode)) fail(EISDIR, "cannot write");
-    if (!S_ISREG(status.st_mode)) {
-      open_direct_target(path);
-      return;
-    }
-    replaced = ownership{status.st_mode & 07777u, status.st_uid, status.st_gid};
-  } else if (errno != ENOENT) {
-    fail(errno, "cannot create");
-  }
-  final_name_ = base_name_of(path);
-  if (final_name_.empty() || final_name_ == "." || final_name_ == "..")
-    fail(EISDIR, "cannot write");
-  create_temporary(folder_of(path), replaced);
 }
 
 void output_file::check_name(std::string_view name, std::string_view kind) {
@@ -162,19 +98,37 @@ output_file::~output_file() {
   release();
 }
 
-void output_file::release() {
+void output_file::prepare() {
+  int link_error = 0;
+  const std::string path = followed_links(name_, link_error);
+  if (link_error != 0) fail(link_error, "cannot open");
+
+  struct stat status = {};
+  const bool exists = ::stat(path.c_str(), &status) == 0;
+  if (exists) {
+    if (S_ISDIR(status.st_mode)) fail(EISDIR, "cannot write");
+    if (!S_ISREG(status.st_mode)) {
+      open_direct_target(path);
+      return;
+    }
+  } else if (errno != ENOENT) {
+    fail(errno, "cannot create");
+  }
+  final_name_ = base_name_of(path);
+  if (final_name_.empty() || final_name_ == "." || final_name_ == "..")
+    fail(EISDIR, "cannot write");
+  const ownership replaced{status.st_mode & 07777u, status.st_uid, status.st_gid};
+  create_temporary(folder_of(path), exists ? &replaced : nullptr);
+}
+
+void output_file::release() noexcept {
   if (file_ >= 0) ::close(file_);
   if (target_ >= 0) ::close(target_);
   if (!temporary_name_.empty()) ::unlinkat(folder_, temporary_name_.c_str(), 0);
+  registration_.reset();
   if (folder_ >= 0) ::close(folder_);
   file_ = target_ = folder_ = -1;
   temporary_name_.clear();
-}
-
-void output_file::close_checked(int& descriptor) {
-  const int closing = descriptor;
-  descriptor = -1;
-  if (::close(closing) != 0) fail(errno, "cannot write");
 }
 
 void output_file::open_direct_target(const std::string& path) {
@@ -186,61 +140,52 @@ void output_file::open_direct_target(const std::string& path) {
     buffer_ = std::make_unique<char[]>(buffer_size);
     return;
   }
-  // The library's file is copied into the target once complete, so it may
-  // live anywhere; the temporary folder is the place for it.
+  // The other writer's file is copied into the target once complete, so it
+  // may live anywhere; the temporary folder is the place for it.
   std::error_code unset;
   std::filesystem::path folder = std::filesystem::temp_directory_path(unset);
   if (unset) folder = "/tmp";
-  create_temporary(folder.string(), std::nullopt);
+  create_temporary(folder.string(), nullptr);
 }
 
-void output_file::create_temporary(const std::string& folder,
-                                   const std::optional<ownership>& replaced) {
+void output_file::create_temporary(const std::string& folder, const ownership* replaced) {
   folder_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   folder_syncable_ = folder_ >= 0;
   // A folder one may write to but not list can still take the file.
-  if (folder_ < 0 && errno == EACCES) folder_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY);
+  if (folder_ < 0 && errno == EACCES)
+    folder_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (folder_ < 0) fail(errno, "cannot create");
 
   int descriptor = -1;
   for (int attempt = 0; attempt < 100 && descriptor < 0; ++attempt) {
-    temporary_name_ = temporary_name();
-    descriptor = ::openat(folder_, temporary_name_.c_str(),
+    const std::string candidate = fresh_temporary_name();
+    // Registered before it exists, so that no moment leaves it unprotected.
+    registration_ = temporary_registration(register_temporary_file(folder_, candidate));
+    descriptor = ::openat(folder_, candidate.c_str(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-    if (descriptor < 0 && errno != EEXIST) {
-      const int error_number = errno;
-      temporary_name_.clear();
-      fail(error_number, "cannot create");
+    if (descriptor >= 0) {
+      temporary_name_ = candidate;
+      break;
     }
+    const int error_number = errno;
+    registration_.reset();
+    if (error_number != EEXIST) fail(error_number, "cannot create");
   }
-  if (descriptor < 0) {
-    temporary_name_.clear();
-    fail(EEXIST, "cannot create");
-  }
-  if (replaced) {
+  if (descriptor < 0) fail(EEXIST, "cannot create");
+  if (replaced != nullptr) {
     // The new file keeps the old one's permissions and, where allowed, its
     // owner; failing that is no reason to lose the data.
     (void)::fchmod(descriptor, replaced->mode);
     (void)::fchown(descriptor, replaced->user, replaced->group);
   }
+  temporary_path_ = (folder == "/" ? "" : folder) + "/" + temporary_name_;
 
   if (who_ == writer::this_process) {
     file_ = descriptor;
     buffer_ = std::make_unique<char[]>(buffer_size);
-    return;
+  } else {
+    ::close(descriptor);
   }
-  ::close(descriptor);
-  std::string path = (folder == "." ? "." : folder) + "/" + temporary_name_;
-  if (!path.starts_with('/') && !path.starts_with("./")) path = "./" + path;
-  if (path.size() > staging_path_limit ||
-      !std::all_of(path.begin(), path.end(), plain_path_character)) {
-    // The same folder by a short path of plain characters.
-    path = "/proc/self/fd/" + std::to_string(folder_) + "/" + temporary_name_;
-    struct stat status;
-    if (::stat(folder_of(path).c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
-      fail(ENAMETOOLONG, "cannot create");
-  }
-  staging_path_ = std::move(path);
 }
 
 void output_file::write(std::string_view bytes) {
@@ -254,11 +199,11 @@ void output_file::write(std::string_view bytes) {
 }
 
 void output_file::flush_buffer() {
-  write_all(file_, reinterpret_cast<const unsigned char*>(buffer_.get()), buffered_);
+  write_all(file_, buffer_.get(), buffered_);
   buffered_ = 0;
 }
 
-void output_file::write_all(int descriptor, const unsigned char* bytes, std::size_t size) {
+void output_file::write_all(int descriptor, const char* bytes, std::size_t size) {
   while (size > 0) {
     const ssize_t written = ::write(descriptor, bytes, size);
     if (written < 0) {
@@ -271,50 +216,69 @@ void output_file::write_all(int descriptor, const unsigned char* bytes, std::siz
   }
 }
 
-void output_file::commit(const completeness_check& complete) {
-  if (who_ == writer::library) {
-    check_library_file(complete);
-  } else {
+void output_file::commit() {
+  if (who_ == writer::this_process) {
     flush_buffer();
     // A device or FIFO has nothing to sync; a file's data must be on the disk
     // before its name points at it.
     if (!direct_ && ::fsync(file_) != 0) fail(errno, "cannot write");
     close_checked(file_);
+  } else if (direct_) {
+    copy_temporary_into_target();
+  } else {
+    sync_temporary();
   }
   if (target_ >= 0) close_checked(target_);
   if (!direct_) put_in_place();
 }
 
-void output_file::check_library_file(const completeness_check& complete) {
+void output_file::copy_temporary_into_target() {
+  const int descriptor = ::openat(folder_, temporary_name_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) fail(errno, "cannot read back");
+  const auto buffer = std::make_unique<char[]>(buffer_size);
+  try {
+    for (;;) {
+      const ssize_t got = ::read(descriptor, buffer.get(), buffer_size);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) fail(errno, "cannot read back");
+      if (got == 0) break;
+      write_all(target_, buffer.get(), static_cast<std::size_t>(got));
+    }
+  } catch (...) {
+    ::close(descriptor);
+    throw;
+  }
+  ::close(descriptor);
+}
+
+void output_file::sync_temporary() {
   const int descriptor = ::openat(folder_, temporary_name_.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) fail(errno, "cannot write");
-  struct closer {
-    int descriptor;
-    ~closer() { ::close(descriptor); }
-  } closes{descriptor};
-
-  struct stat status;
-  if (::fstat(descriptor, &status) != 0) fail(errno, "cannot write");
-  const auto size = static_cast<std::size_t>(status.st_size);
-  const mapped_file contents(descriptor, size);
-  if (contents.failed()) fail(errno, "cannot read back");
-  if (complete && !complete(contents.bytes()))
-    fail(incompleteness_reason(descriptor, size), "cannot write", " (left incomplete)");
-  if (direct_) {
-    write_all(target_, contents.bytes().data(), contents.bytes().size());
-  } else if (::fsync(descriptor) != 0) {
-    fail(errno, "cannot write");
-  }
+  const bool synced = ::fsync(descriptor) == 0;
+  const int error_number = errno;
+  ::close(descriptor);
+  if (!synced) fail(error_number, "cannot write");
 }
 
 void output_file::put_in_place() {
   if (::renameat(folder_, temporary_name_.c_str(), folder_, final_name_.c_str()) != 0)
     fail(errno, "cannot replace");
   temporary_name_.clear();
+  registration_.reset();
   // The rename is on the disk only once the folder is; file systems that
-  // cannot sync a folder say so with EINVAL.
-  if (folder_syncable_ && ::fsync(folder_) != 0 && errno != EINVAL && errno != EROFS)
-    fail(errno, "cannot write");
+  // cannot sync a folder say so with EINVAL. The file is whole under its name
+  // whatever happens here, so this is no failure of the write.
+  if (folder_syncable_ && ::fsync(folder_) != 0 && errno != EINVAL && errno != EROFS) {
+    const std::string shown = printable(name_);
+    const std::string reason = std::generic_category().message(errno);
+    write_console({" Warning: folder entry of ", std::string_view(shown), " may not be durable (",
+                   std::string_view(reason), ")"});
+  }
+}
+
+void output_file::close_checked(int& descriptor) {
+  const int closing = std::exchange(descriptor, -1);
+  if (::close(closing) != 0) fail(errno, "cannot write");
 }
 
 void output_file::fail(int error_number, std::string_view action, std::string_view detail) const {

@@ -1,85 +1,91 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <memory>
-#include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
+#include "request/temporary_files.hpp"
+
 namespace mapplot {
 
-// The one way the outputs write a file, data files and plot files alike.
+// The one way the outputs write a file: data files, plot files, pictures and
+// videos alike.
 //
 // What it promises:
 // - The file appears under its name only when complete. It is written under
-//   a temporary name in the target's own folder, checked, flushed to the disk
+//   a temporary name in the target's own folder, flushed to the disk
 //   (fsync), renamed over the target in one step, and the folder is synced.
 //   Two writers of the same name at once leave one of their files, whole.
 // - A call that fails keeps an earlier file of that name byte for byte and
-//   leaves no temporary file anywhere.
+//   leaves no temporary file anywhere, a fatal signal included (see
+//   temporary_files.hpp). The new file keeps the earlier one's mode and,
+//   where allowed, its owner.
+// - Once the file has its name, only the folder's sync can still fail. The
+//   file is then complete, but its folder entry may not survive a crash:
+//   commit() succeeds after the console line
+//   " Warning: folder entry of <name> may not be durable (<reason>)".
 // - The name is a path and nothing else: "-" or "?x" name files like any
 //   other, and it is never cut.
-// - A symbolic link is written through and stays a link, a dangling one too:
-//   the file goes where the link points, as any program writing the name
-//   would put it.
+// - A symbolic link is written through and stays a link, a dangling one too;
+//   a relative link is followed from the link's own folder.
 // - A target that exists and is not a regular file (a device, a FIFO) is
-//   written in place, every write checked.
+//   written in place and never replaced, every write checked.
 // Failures throw std::system_error naming the file and the reason; an empty
 // name or one holding a NUL byte throws std::invalid_argument.
 class output_file {
  public:
-  // Who writes the bytes: this process through write(), or a library (PGPLOT)
-  // that opens the file by the path staging_path() gives.
-  enum class writer { this_process, library };
+  // Who writes the bytes: this process through write(), or someone else (a
+  // library, a child program) that opens the temporary file by its path.
+  enum class writer { this_process, by_path };
 
   // `kind` names the file in messages: "data file", "plot file".
   output_file(std::string_view name, std::string_view kind, writer who);
-
-  // What the constructor checks first, for callers that must reject a name
-  // before doing anything else: std::invalid_argument for an empty name or
-  // one holding a NUL byte.
-  static void check_name(std::string_view name, std::string_view kind);
   ~output_file();
   output_file(const output_file&) = delete;
   output_file& operator=(const output_file&) = delete;
 
-  // The temporary file's path for writer::library: at most 80 characters of
-  // letters, digits and "/._-", starting with "/" or "./", so that a library
-  // that cuts long names or reads meaning into some characters gets it
-  // whole and literally.
-  const std::string& staging_path() const { return staging_path_; }
+  // What the constructor checks first, for callers that must reject a name
+  // before doing anything else.
+  static void check_name(std::string_view name, std::string_view kind);
+
+  // writer::by_path: the temporary file, empty and ready to be written over.
+  // Its path from the current folder, and the same as its folder (an open
+  // descriptor, valid while this object lives) and its name in it. For a
+  // device or FIFO target it lies in the temporary folder and is copied into
+  // the target by commit().
+  const std::string& temporary_path() const { return temporary_path_; }
+  int temporary_folder() const { return folder_; }
+  const std::string& temporary_name() const { return temporary_name_; }
 
   // Appends bytes (writer::this_process).
   void write(std::string_view bytes);
 
-  // Puts the finished file in place. For writer::library, `complete` is shown
-  // the whole file as the library left it and says whether it is complete;
-  // an incomplete file is a failed write.
-  using completeness_check = std::function<bool(std::span<const unsigned char>)>;
-  void commit(const completeness_check& complete = {});
+  // Puts the finished file in place. A by_path writer's caller checks the
+  // file complete first; commit() takes it as it is.
+  void commit();
 
-  static constexpr std::size_t staging_path_limit = 80;
+  // Throws the std::system_error of a failure to write this file:
+  // "<action> <kind> "<name>"<detail>: <reason>".
+  [[noreturn]] void fail(int error_number, std::string_view action,
+                         std::string_view detail = {}) const;
 
  private:
   void prepare();
-  void release();
-  void close_checked(int& descriptor);
+  void release() noexcept;
   void open_direct_target(const std::string& path);
-  // Mode and owner of the file being replaced, which its successor keeps.
   struct ownership {
     unsigned mode;
     unsigned user;
     unsigned group;
   };
-  void create_temporary(const std::string& folder, const std::optional<ownership>& replaced);
+  void create_temporary(const std::string& folder, const ownership* replaced);
   void flush_buffer();
-  void write_all(int descriptor, const unsigned char* bytes, std::size_t size);
-  void check_library_file(const completeness_check& complete);
+  void write_all(int descriptor, const char* bytes, std::size_t size);
+  void copy_temporary_into_target();
+  void sync_temporary();
   void put_in_place();
-  [[noreturn]] void fail(int error_number, std::string_view action,
-                         std::string_view detail = {}) const;
+  void close_checked(int& descriptor);
 
   std::string name_;
   std::string kind_;
@@ -88,10 +94,11 @@ class output_file {
   int target_ = -1;      // that target, open for writing
   int folder_ = -1;      // the temporary file's folder
   bool folder_syncable_ = false;
-  std::string temporary_name_;  // relative to folder_, while it exists
-  std::string final_name_;      // the target's name in folder_
-  int file_ = -1;               // what write() writes to
-  std::string staging_path_;
+  std::string temporary_name_;  // in folder_, while it exists
+  std::string temporary_path_;
+  std::string final_name_;  // the target's name in folder_
+  temporary_registration registration_;
+  int file_ = -1;  // what write() writes to
   std::unique_ptr<char[]> buffer_;
   std::size_t buffered_ = 0;
 };

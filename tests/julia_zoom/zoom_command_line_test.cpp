@@ -26,5 +26,21 @@ TEST(ZoomCommandLine, EveryOptionLandsInItsFieldAndNamesKeepTheirBytes) {
             std::filesystem::path("--odd"));
 }
 
+// The frame rate's range is 1 to 1000, both ends included.
+TEST(ZoomCommandLine, FrameRatesAreAcceptedUpToTheEdgesOfTheirRangeAndNoFurther) {
+  for (const int accepted : {1, 1000}) {
+    const auto parsed = parse_zoom_command_line(
+        {"julia_zoom", "--video", "z.mp4", "--fps", std::to_string(accepted)});
+    EXPECT_EQ(parsed.error, "") << accepted;
+    EXPECT_EQ(parsed.options.video_frame_rate, accepted);
+  }
+  for (const char* refused : {"0", "1001", "-1", "30x", "", " 30", "4294967326"}) {
+    const auto parsed =
+        parse_zoom_command_line({"julia_zoom", "--video", "z.mp4", "--fps", refused});
+    EXPECT_EQ(parsed.error,
+              "--fps needs a whole number from 1 to 1000, not '" + std::string(refused) + "'");
+  }
+}
+
 }  // namespace
 }  // namespace mapplot

@@ -15,6 +15,10 @@ std::optional<video_container> video_container_for(const std::filesystem::path& 
   return std::nullopt;
 }
 
+std::string_view video_codec_name(video_container container) {
+  return container == video_container::mp4 ? "h264" : "vp9";
+}
+
 std::vector<std::string> ffmpeg_arguments(const video_encoding& encoding) {
   // A 0xffRRGGBB word lies in memory as B, G, R, A on a little-endian machine.
   const std::string pixel_format = std::endian::native == std::endian::little ? "bgra" : "argb";

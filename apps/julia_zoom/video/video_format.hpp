@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mapplot {
@@ -13,6 +14,9 @@ enum class video_container { mp4, webm };
 
 // The container for `file`'s extension (in any letter case), or none.
 std::optional<video_container> video_container_for(const std::filesystem::path& file);
+
+// The codec's name as ffprobe gives it: "h264", "vp9".
+std::string_view video_codec_name(video_container container);
 
 struct video_encoding {
   video_container container = video_container::mp4;

@@ -1,159 +1,161 @@
 #include "julia_zoom/video/video_recorder.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
+#include <charconv>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
 
 namespace mapplot {
-namespace {
 
-// A symbolic link keeps pointing where it did: the video replaces the file it
-// names, not the link itself.
-std::filesystem::path destination_of(const std::filesystem::path& target) {
-  std::error_code error;
-  if (!std::filesystem::is_symlink(target, error)) return target;
-  const auto resolved = std::filesystem::weakly_canonical(target, error);
-  return error ? target : resolved;
-}
-
-}  // namespace
-
-video_recorder::video_recorder(std::filesystem::path target, int frame_rate, std::string encoder)
-    : target_(std::move(target)), frame_rate_(frame_rate) {
-  const auto container = video_container_for(target_);
+video_recorder::video_recorder(const std::filesystem::path& target, int frame_rate,
+                               video_tools tools)
+    : target_(target.string()), frame_rate_(frame_rate), stall_limit_(tools.stall_limit) {
+  const auto container = video_container_for(target);
   if (!container) {
-    throw std::invalid_argument("cannot record the video " + target_.string() +
+    throw std::invalid_argument("cannot record the video " + target_ +
                                 ": its name must end in .mp4 or .webm");
   }
   container_ = *container;
   if (frame_rate_ <= 0) {
-    throw std::invalid_argument("cannot record the video " + target_.string() + " at " +
+    throw std::invalid_argument("cannot record the video " + target_ + " at " +
                                 std::to_string(frame_rate_) + " frames a second");
   }
-  encoder_path_ = find_program(encoder);
-  if (encoder_path_.empty()) {
-    throw std::runtime_error("cannot record the video " + target_.string() + ": the program " +
-                             encoder + " was not found (install ffmpeg)");
+  for (auto [path, name] :
+       {std::pair{&encoder_path_, &tools.encoder}, std::pair{&prober_path_, &tools.prober}}) {
+    *path = find_program(*name);
+    if (path->empty()) {
+      throw std::runtime_error("cannot record the video " + target_ + ": the program " + *name +
+                               " was not found (install ffmpeg)");
+    }
   }
-  destination_ = destination_of(target_);
-  std::error_code error;
-  if (std::filesystem::is_directory(destination_, error)) {
-    throw std::system_error(std::make_error_code(std::errc::is_a_directory),
-                            "cannot record the video " + target_.string());
-  }
-  // Proves now, before any frame, that the folder takes new files; the file
-  // is made again when ffmpeg starts.
-  std::filesystem::remove(make_temporary_file(), error);
+  // Made now, so that a name that cannot take a file fails before any frame.
+  file_.emplace(target_, "video", output_file::writer::by_path);
 }
 
 video_recorder::~video_recorder() {
   abandon();
 }
 
-std::filesystem::path video_recorder::make_temporary_file() const {
-  static std::atomic<unsigned> counter{0};
-  const std::filesystem::path folder =
-      destination_.has_parent_path() ? destination_.parent_path() : std::filesystem::path(".");
-  int error = EEXIST;
-  for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-    std::string name(".");
-    name.append(destination_.filename().string()).append(".").append(std::to_string(::getpid()));
-    name.append("-").append(std::to_string(counter.fetch_add(1))).append(".partial");
-    const std::filesystem::path candidate = folder / name;
-    const int descriptor = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor >= 0) {
-      ::close(descriptor);
-      return candidate;
-    }
-    error = errno;
-  }
-  throw std::system_error(error, std::generic_category(),
-                          "cannot record the video " + target_.string());
-}
-
 void video_recorder::start_encoder(int width, int height) {
-  temporary_ = make_temporary_file();
   std::vector<std::string> arguments{encoder_path_};
   // "file:" keeps ffmpeg from reading a protocol into a name with a colon.
   const auto options = ffmpeg_arguments({.container = container_,
                                          .width = width,
                                          .height = height,
                                          .frame_rate = frame_rate_,
-                                         .output = "file:" + temporary_.string()});
+                                         .output = "file:" + file_->temporary_path()});
   arguments.insert(arguments.end(), options.begin(), options.end());
-  try {
-    encoder_.emplace(arguments);
-  } catch (...) {
-    abandon();
-    throw;
-  }
+  encoder_.emplace(arguments);
   width_ = width;
   height_ = height;
 }
 
 void video_recorder::add_frame(const frame_picture& frame) {
-  if (ended_) throw std::logic_error("the recording of " + target_.string() + " has ended");
-  check_frame_picture(frame);
-  if (!encoder_) {
-    start_encoder(frame.width, frame.height);
-  } else if (frame.width != width_ || frame.height != height_) {
-    abandon();
-    throw std::invalid_argument("cannot record the video " + target_.string() + ": frame " +
-                                std::to_string(frame_count_ + 1) + " is " +
-                                std::to_string(frame.width) + " x " + std::to_string(frame.height) +
-                                " pixels, the first was " + std::to_string(width_) + " x " +
-                                std::to_string(height_));
-  }
-  const auto pixels = frame.pixels.first(static_cast<std::size_t>(width_) * height_);
-  bool taken = false;
+  if (ended_) throw std::logic_error("the recording of " + target_ + " has ended");
+  piped_process::input_outcome outcome{};
   try {
-    taken = encoder_->write_input(std::as_bytes(pixels));
+    check_frame_picture(frame);
+    if (!encoder_) {
+      start_encoder(frame.width, frame.height);
+    } else if (frame.width != width_ || frame.height != height_) {
+      throw std::invalid_argument(
+          "cannot record the video " + target_ + ": frame " + std::to_string(frame_count_ + 1) +
+          " is " + std::to_string(frame.width) + " x " + std::to_string(frame.height) +
+          " pixels, the first was " + std::to_string(width_) + " x " + std::to_string(height_));
+    }
+    const auto pixels = frame.pixels.first(static_cast<std::size_t>(width_) * height_);
+    outcome = encoder_->write_input(std::as_bytes(pixels), stall_limit_);
   } catch (...) {
     abandon();
     throw;
   }
-  if (!taken) {
-    const process_ending ending = encoder_->finish();
-    fail("ffmpeg stopped taking the frames of " + target_.string(), ending.reason());
+  if (outcome == piped_process::input_outcome::closed) {
+    const process_ending ending = encoder_->stop();
+    fail("ffmpeg stopped taking the frames of " + target_, ending.reason());
+  }
+  if (outcome == piped_process::input_outcome::stalled) {
+    const double seconds = std::chrono::duration<double>(stall_limit_).count();
+    char shown[32];
+    const auto end = std::to_chars(shown, shown + sizeof shown, seconds).ptr;
+    fail("ffmpeg stopped taking the frames of " + target_,
+         "it took nothing for " + std::string(shown, end) + " s and was stopped");
   }
   ++frame_count_;
 }
 
 void video_recorder::finish() {
-  if (ended_) throw std::logic_error("the recording of " + target_.string() + " has ended");
-  if (frame_count_ == 0) fail("cannot record the video " + target_.string(), "no frames came");
-  const process_ending ending = encoder_->finish();
-  if (!ending.succeeded())
-    fail("ffmpeg could not make the video " + target_.string(), ending.reason());
-  // On disk before it takes the name, so a crash cannot leave a truncated
-  // video under it.
-  const int descriptor = ::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC);
-  const bool synced = descriptor >= 0 && ::fsync(descriptor) == 0;
-  const int sync_error = errno;
-  if (descriptor >= 0) ::close(descriptor);
-  if (!synced || ::rename(temporary_.c_str(), destination_.c_str()) != 0) {
-    const int error = synced ? errno : sync_error;
+  if (ended_) throw std::logic_error("the recording of " + target_ + " has ended");
+  if (frame_count_ == 0) fail("cannot record the video " + target_, "no frames came");
+  process_ending ending;
+  try {
+    ending = encoder_->finish();
+  } catch (...) {
     abandon();
-    throw std::system_error(error, std::generic_category(),
-                            "cannot put the video in place as " + target_.string());
+    throw;
   }
-  temporary_.clear();
+  if (!ending.succeeded()) fail("ffmpeg could not make the video " + target_, ending.reason());
+  check_video_is_whole();
+  try {
+    file_->commit();
+  } catch (...) {
+    abandon();
+    throw;
+  }
   encoder_.reset();
+  file_.reset();
   ended_ = true;
 }
 
-void video_recorder::abandon() {
-  encoder_.reset();
-  if (!temporary_.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary_, ignored);
-    temporary_.clear();
+// ffmpeg's word is not enough: one that failed may still say it succeeded.
+void video_recorder::check_video_is_whole() {
+  const std::string what = "ffmpeg did not make the whole video " + target_;
+  process_ending probed;
+  try {
+    piped_process prober({prober_path_, "-v", "error", "-select_streams", "v:0", "-count_packets",
+                          "-show_entries", "stream=codec_name,nb_read_packets", "-of",
+                          "default=noprint_wrappers=1", "file:" + file_->temporary_path()},
+                         true);
+    probed = prober.finish();
+  } catch (const std::system_error& failure) {
+    fail(what, failure.what());
+  } catch (...) {
+    abandon();
+    throw;
   }
+  if (!probed.succeeded()) {
+    // ffprobe names the temporary file; the user knows the target.
+    std::string reason = probed.reason();
+    const std::string temporary = "file:" + file_->temporary_path() + ": ";
+    if (reason.starts_with(temporary)) reason.erase(0, temporary.size());
+    fail(what, "ffprobe cannot read it: " + reason);
+  }
+  std::string codec;
+  int frames = -1;
+  std::istringstream lines(probed.output);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("codec_name=")) codec = line.substr(11);
+    if (line.starts_with("nb_read_packets=")) {
+      const std::string count = line.substr(16);
+      const char* end = count.data() + count.size();
+      if (std::from_chars(count.data(), end, frames).ptr != end) frames = -1;
+    }
+  }
+  const std::string_view expected = video_codec_name(container_);
+  if (codec != expected) {
+    fail(what, codec.empty() ? "it holds no video stream"
+                             : "its video is " + codec + ", not " + std::string(expected));
+  }
+  if (frames != frame_count_) {
+    fail(what, "it holds " +
+                   (frames < 0 ? std::string("an unknown number of") : std::to_string(frames)) +
+                   " frames of " + std::to_string(frame_count_));
+  }
+}
+
+void video_recorder::abandon() noexcept {
+  encoder_.reset();
+  file_.reset();
   ended_ = true;
 }
 
