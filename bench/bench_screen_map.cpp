@@ -9,7 +9,8 @@
 
 #include "platform/discarding_window_system.hpp"
 #include "request/array_conversion.hpp"
-#include "screenmap/grey_levels.hpp"
+#include "platform/map_data.hpp"
+#include "request/value_range.hpp"
 
 namespace mapplot {
 namespace {
@@ -17,8 +18,8 @@ namespace {
 // Keeps the compiler from dropping the batch of cells.
 class cell_sink final : public discarding_window_system {
  public:
-  void fill_cells(std::span<const pixel_cell> cells) override {
-    benchmark::DoNotOptimize(cells.data());
+  void draw_map(std::shared_ptr<const map_data> map) override {
+    benchmark::DoNotOptimize(map.get());
   }
 };
 
@@ -51,9 +52,9 @@ void scale_and_iterate_baseline(benchmark::State& state) {
   for (auto _ : state) {
     std::vector<double> values = flatten<double>(view);
     const value_range range = finite_range(values);
-    scale_to_grey_levels(values, range);
-    int sum = 0;
-    for (const double level : values) sum += cell_color(level).red;
+    const grey_scale scale(range.min, range.max);
+    unsigned sum = 0;
+    for (const double value : values) sum += grey_pixel(scale.level(value));
     benchmark::DoNotOptimize(sum);
   }
   state.SetItemsProcessed(state.iterations() * static_cast<long>(grid.values.size()));
