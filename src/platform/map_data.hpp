@@ -12,6 +12,10 @@
 
 namespace mapplot {
 
+// A map's values in the caller's precision, x index fastest.
+template <class T>
+using map_values = std::vector<T>;
+
 // A map as the windowing layer keeps it, to draw any view of it: the
 // coordinates of its columns and rows, one copy of its values in the caller's
 // precision (x index fastest, nx * ny of them) and the range its grey scale
@@ -20,7 +24,7 @@ namespace mapplot {
 struct map_data {
   std::vector<double> x;
   std::vector<double> y;
-  std::variant<std::vector<float>, std::vector<double>> values;
+  std::variant<map_values<float>, map_values<double>> values;
   double zmin = 0;  // black
   double zmax = 1;  // white; larger than zmin
   bool logscale = false;

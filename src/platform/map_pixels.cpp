@@ -63,16 +63,26 @@ std::optional<std::pair<int, int>> covered_span(const std::vector<std::size_t>& 
                    static_cast<int>(owners.rend() - last - 1)};
 }
 
-template <class Value>
-void paint_values(const std::vector<Value>& values, const map_data& map,
-                  const cells_under_pixels& cells, pixel_raster raster) {
+template <class Values>
+void paint_values(const Values& values, const map_data& map, const cells_under_pixels& cells,
+                  pixel_raster raster) {
   const std::size_t nx = map.column_count();
   const auto cell_total = nx * map.row_count();
   if (nx != 0 && (cell_total / nx != map.row_count() || values.size() < cell_total)) return;
   const pixel_rectangle& area = cells.area;
-  const int left = std::max(area.left, 0), right = std::min(area.right, raster.width - 1);
+  int left = std::max(area.left, 0), right = std::min(area.right, raster.width - 1);
   const int top = std::max(area.top, 0), bottom = std::min(area.bottom, raster.height - 1);
-  if (left > right || top > bottom || raster.pixels == nullptr) return;
+  if (raster.pixels == nullptr) return;
+  const auto column_at = [&](int pixel) {
+    return cells.columns[static_cast<std::size_t>(pixel - area.left)];
+  };
+  // Only the pixel columns that cells cover; where none between is left out
+  // (cells of ordered coordinates), rows are copied whole.
+  while (left <= right && column_at(left) == no_cell) ++left;
+  while (right >= left && column_at(right) == no_cell) --right;
+  if (left > right || top > bottom) return;
+  bool gapless = true;
+  for (int pixel = left; pixel <= right && gapless; ++pixel) gapless = column_at(pixel) != no_cell;
 
   const grey_scale scale(map.zmin, map.zmax);
   // The greys of one cell row across the pixels, worked out again only where
@@ -86,7 +96,7 @@ void paint_values(const std::vector<Value>& values, const map_data& map,
       std::size_t shown_column = no_cell;
       argb_pixel shown = 0;
       for (int pixel = left; pixel <= right; ++pixel) {
-        const std::size_t column = cells.columns[static_cast<std::size_t>(pixel - area.left)];
+        const std::size_t column = column_at(pixel);
         if (column == no_cell) continue;
         if (column != shown_column) {
           const double value = static_cast<double>(values[column + row * nx]);
@@ -98,8 +108,12 @@ void paint_values(const std::vector<Value>& values, const map_data& map,
       grey_row = row;
     }
     argb_pixel* line = raster.pixels + pixel_row * raster.row_length;
+    if (gapless) {
+      std::copy(row_greys.begin(), row_greys.end(), line + left);
+      continue;
+    }
     for (int pixel = left; pixel <= right; ++pixel) {
-      if (cells.columns[static_cast<std::size_t>(pixel - area.left)] != no_cell)
+      if (column_at(pixel) != no_cell)
         line[pixel] = row_greys[static_cast<std::size_t>(pixel - left)];
     }
   }

@@ -98,7 +98,7 @@ void recording_window_system::draw_map(std::shared_ptr<const map_data> map) {
     record("draw_map");
   } else {
     const char* precision =
-        std::holds_alternative<std::vector<float>>(map->values) ? "float" : "double";
+        std::holds_alternative<map_values<float>>(map->values) ? "float" : "double";
     const char* scale = map->logscale ? "logarithmic" : "linear";
     record("draw_map", map->column_count(), map->row_count(), precision, map->zmin, map->zmax,
            scale);

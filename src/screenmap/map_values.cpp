@@ -25,11 +25,35 @@ value_range logarithm_range(std::span<const Value> values) {
   return range;
 }
 
+// The finite range as request's finite_range finds it (the first of equal
+// extremes kept), written without branches so that the compiler can take
+// many values at a time: a grid of a hundred million values is read in the
+// time memory takes to deliver it.
+template <class Value>
+value_range linear_range(std::span<const Value> values) {
+  constexpr Value largest = std::numeric_limits<Value>::max();
+  constexpr Value infinity = std::numeric_limits<Value>::infinity();
+  Value low = infinity;
+  Value high = -infinity;
+  std::size_t finite_count = 0;
+  for (const Value value : values) {
+    const bool finite = std::fabs(value) <= largest;  // false for NaN too
+    low = finite && value < low ? value : low;
+    high = finite && value > high ? value : high;
+    finite_count += finite;
+  }
+  if (finite_count == 0) {
+    constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
+    return {not_a_number, not_a_number, 0, values.size()};
+  }
+  return {static_cast<double>(low), static_cast<double>(high), finite_count, values.size()};
+}
+
 }  // namespace
 
 template <class Value>
 value_range scale_range(std::span<const Value> values, bool logscale) {
-  return logscale ? logarithm_range(values) : finite_range(values);
+  return logscale ? logarithm_range(values) : linear_range(values);
 }
 
 template <class Value>
@@ -38,7 +62,7 @@ std::shared_ptr<const map_data> make_map_data(std::vector<double> x, std::vector
                                               const value_range& range, bool logscale) {
   const std::size_t cells = x.size() * y.size();
   auto map = std::make_shared<map_data>();
-  map->values = std::vector<Value>(values.begin(), values.begin() + cells);
+  map->values = map_values<Value>(values.begin(), values.begin() + cells);
   map->x = std::move(x);
   map->y = std::move(y);
   map->zmin = range.min;
