@@ -4,16 +4,16 @@
 #include <QSize>
 #include <atomic>
 #include <chrono>
-#include <memory>
 #include <condition_variable>
 #include <mapplot/window_pictures.hpp>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
 #include "platform/font_option.hpp"
-#include "platform/map_data.hpp"
 #include "platform/frame_pace.hpp"
+#include "platform/map_data.hpp"
 #include "platform/palette.hpp"
 #include "platform/world_transform.hpp"
 
