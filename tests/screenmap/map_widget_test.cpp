@@ -138,6 +138,42 @@ TEST_F(MapWidget, HoveringReadsTheValueOfTheCellDrawnUnderTheCursor) {
   EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x -2 .. ")));
 }
 
+TEST_F(MapWidget, AResizedWidgetLaysTheMapOutAgainForItsSize) {
+  widget.resize(330, 260);
+  const QFontMetrics metrics(widget.font());
+  layout = lay_out_map_widget(330, 260, metrics.height(),
+                              metrics.horizontalAdvance(QLatin1Char('0')) * 24, 4);
+  const QImage picture = shown();
+  ASSERT_EQ(picture.size(), QSize(330, 260));
+  ASSERT_GT(layout.map.right - layout.map.left, 20);
+  reference_raster expected(330, 260, map_background_pixel);
+  expected.fill_cells(data.x, data.y, data.z, false, layout.map, world_of(whole()), layout.map);
+  int differing = 0;
+  for (int row = layout.map.top; row <= layout.map.bottom; ++row) {
+    for (int column = layout.map.left; column <= layout.map.right; ++column)
+      differing += picture.pixel(column, row) != expected.pixels[row * 330 + column];
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+TEST(MapWidgetRequest, UnderALogarithmicScaleTheReadoutGivesTheValueAndItsLogarithm) {
+  testing::ensure_qt_application();
+  map_widget widget;
+  widget.resize(400, 300);
+  const std::vector<double> x{0, 1}, y{0, 1}, z{1, 10, 100, 1000};
+  widget.set_map(x, y, z, {.logscale = true});
+  // The top right cell, value 1000, lies under the map's top right corner.
+  const QFontMetrics metrics(widget.font());
+  const map_widget_layout layout = lay_out_map_widget(
+      400, 300, metrics.height(), metrics.horizontalAdvance(QLatin1Char('0')) * 24, 4);
+  const QPointF corner(layout.map.right - 1, layout.map.top + 1);
+  QMouseEvent move(QEvent::MouseMove, corner, widget.mapToGlobal(corner), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&widget, &move);
+  EXPECT_TRUE(widget.readout().endsWith(QStringLiteral("value = 1000   log = 3")))
+      << widget.readout().toStdString();
+}
+
 TEST(MapWidgetRequest, UnusableGridsSayWhyAndFloatGridsAreKeptAsTheyAre) {
   testing::ensure_qt_application();
   map_widget widget;
