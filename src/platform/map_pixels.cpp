@@ -91,13 +91,14 @@ void paint_values(const Values& values, const map_data& map, const cells_under_p
   std::size_t grey_row = no_cell;
   for (int pixel_row = top; pixel_row <= bottom; ++pixel_row) {
     const std::size_t row = cells.rows[static_cast<std::size_t>(pixel_row - area.top)];
-    if (row == no_cell) continue;
+    // Cells found for another map's coordinates are not read past its values.
+    if (row >= map.row_count()) continue;
     if (row != grey_row) {
       std::size_t shown_column = no_cell;
       argb_pixel shown = 0;
       for (int pixel = left; pixel <= right; ++pixel) {
         const std::size_t column = column_at(pixel);
-        if (column == no_cell) continue;
+        if (column >= nx) continue;
         if (column != shown_column) {
           const double value = static_cast<double>(values[column + row * nx]);
           shown = grey_pixel(scale.level(scaled_quantity(value, map.logscale)));
