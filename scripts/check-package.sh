@@ -72,6 +72,15 @@ check_examples() {
   extremes=$(convert "$picture" -crop 262x262+4+4 -colorspace Gray -format '%[fx:minima] %[fx:maxima]' info:)
   awk -v e="$extremes" 'BEGIN { split(e, v, " "); exit !(v[1] < 0.05 && v[2] > 0.95) }' ||
     fail "animate_own_window: the map in its picture spans only $extremes"
+
+  # A map_widget in the example's own main window, saved as the widget shows it.
+  mkdir -p "$folder/widget"
+  (cd "$folder/widget" && "$programs/map_widget_window" --snapshot widget.png >console.txt 2>messages.txt) ||
+    fail "map_widget_window failed: $(cat "$folder/widget/messages.txt")"
+  [ -f "$folder/widget/widget.png" ] || fail "map_widget_window saved no picture"
+  extremes=$(convert "$folder/widget/widget.png" -crop 200x200+4+4 -colorspace Gray -format '%[fx:minima] %[fx:maxima]' info:)
+  awk -v e="$extremes" 'BEGIN { split(e, v, " "); exit !(v[1] < 0.05 && v[2] > 0.95) }' ||
+    fail "map_widget_window: the map in its picture spans only $extremes"
 }
 
 # A program of its own built with pkg-config alone: no Qt, no PGPLOT.

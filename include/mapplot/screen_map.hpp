@@ -13,14 +13,19 @@
 
 namespace mapplot {
 
-/// Draws the grid as a grey-level map: the core overload, double precision
-/// with the values flat. **It scales `z` in place** (see `z`); the other
-/// three overloads work on copies and never change the caller's arrays.
+/// Draws the grid as a grey-level map, here from double-precision values
+/// flat. No overload changes the caller's arrays: they are only read, and
+/// the window keeps one copy of the values in their own precision (float
+/// stays float) so that it can draw the map again.
 ///
 /// The map fills a square framed in purple, one rectangle per value from
-/// black (smallest) to white (largest); a legend beside it gives the x label,
-/// the y label and the title, each with the minimum and maximum of x, y and
-/// the values.
+/// black (smallest) to white (largest); where several values fall on one
+/// pixel, the pixel shows the last of them (the largest x index, then the
+/// largest y index). A legend beside it gives the x label, the y label and
+/// the title, each with the minimum and maximum of x, y and the values.
+/// Drawing costs the window's pixels, not the values: after one pass over
+/// the values (their range) a map of any size is drawn in the time of a
+/// small one.
 ///
 /// `ownwindow` and `update` go together like this:
 /// - `ownwindow` true, `update` false prepares: it opens a new graphics
@@ -37,10 +42,11 @@ namespace mapplot {
 /// \param x  The x coordinates of the grid's columns, nx of them, increasing.
 /// \param y  The y coordinates of the grid's rows, ny of them, increasing.
 /// \param z  The values, x index fastest: value (p, q) at p + q * nx; at
-///           least nx * ny of them. **Modified**: without `logscale` each
-///           value is replaced by its grey level, scaled so that the
-///           smallest is 0 and the largest 255 ((0, 5, 10) becomes
-///           (0, 127.5, 255)); under `logscale` z is only read.
+///           least nx * ny of them (any beyond take part in the range but
+///           are not drawn). Only read: `const` data is accepted. Each is
+///           shown in the grey (v - min) * 255 / (max - min), rounded, with
+///           min and max the smallest and largest finite value (of the
+///           logarithms under `logscale`).
 /// \param options  logscale (false), xlabel ("x"), ylabel ("y"), title
 ///           ("Representation of z=z(x,y)"), winsize (1), ownwindow
 ///           (false), update (false).
@@ -68,24 +74,25 @@ namespace mapplot {
 /// an animation plays at the screen's rate; a window that does not paint
 /// (hidden, minimised) holds a call up by at most about 100 ms.
 ///
-/// \throws std::bad_alloc  Memory for the working copies runs out.
-void screen_map(std::span<const double> x, std::span<const double> y, std::span<double> z,
+/// \throws std::bad_alloc  Memory for the kept copy runs out.
+void screen_map(std::span<const double> x, std::span<const double> y, std::span<const double> z,
                 const screen_options& options = {});
 
-/// The same from single-precision data, widened exactly to double precision
-/// in copies: the caller's arrays are only read.
+/// The same from single-precision data: the caller's arrays are only read,
+/// and the window keeps the values as single precision (the scale works in
+/// double precision, on the values widened exactly).
 void screen_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
                 const screen_options& options = {});
 
-/// The same from a grid, copied column by column (x index fastest): the
+/// The same from a grid, read in memory order (x index fastest): the
 /// caller's arrays are only read. The grid needs at least as many values as
 /// x.size() * y.size(), whatever its own nx and ny.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
 void screen_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
                 const screen_options& options = {});
 
-/// The same from a single-precision grid, widened to double precision in
-/// copies: the caller's arrays are only read. The Julia zoom calls this one.
+/// The same from a single-precision grid, kept in single precision: the
+/// caller's arrays are only read. The Julia zoom calls this one.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
 void screen_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
                 const screen_options& options = {});

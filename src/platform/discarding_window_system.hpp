@@ -25,7 +25,7 @@ class discarding_window_system : public window_system {
   void init_fonts() override {}
   void move_to_world(double, double) override {}
   void draw_text(std::string_view) override {}
-  void fill_cells(std::span<const pixel_cell>) override {}
+  void draw_map(std::shared_ptr<const map_data>) override {}
   void present_frame() override {}
 };
 

@@ -30,6 +30,11 @@ void append_argument(std::string& call, std::string_view text) {
   call += text;
   call += '"';
 }
+// Words are written bare, so that a logged map reads like the other calls.
+void append_argument(std::string& call, const char* word) {
+  call += ' ';
+  call += word;
+}
 
 }  // namespace
 
@@ -91,9 +96,17 @@ void recording_window_system::move_to_world(double x, double y) {
 void recording_window_system::draw_text(std::string_view text) {
   record("draw_text", text);
 }
-void recording_window_system::fill_cells(std::span<const pixel_cell> cells) {
-  record("fill_cells", cells.size());
-  cell_batches.emplace_back(cells.begin(), cells.end());
+void recording_window_system::draw_map(std::shared_ptr<const map_data> map) {
+  if (!map) {
+    record("draw_map");
+  } else {
+    const char* precision =
+        std::holds_alternative<map_values<float>>(map->values) ? "float" : "double";
+    const char* scale = map->logscale ? "logarithmic" : "linear";
+    record("draw_map", map->column_count(), map->row_count(), precision, map->zmin, map->zmax,
+           scale);
+  }
+  maps.push_back(std::move(map));
 }
 void recording_window_system::present_frame() {
   record("present_frame");

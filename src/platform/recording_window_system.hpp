@@ -9,12 +9,13 @@ namespace mapplot {
 
 // Logs every operation with its arguments, one text per call, for tests:
 // "draw_rectangle_world filled 0 0 0.5 0.5". Reals are written with %.17g so
-// that a log compares exactly. wait_for_enter returns at once. A batch of
-// cells is logged as "fill_cells <count>" and kept whole in cell_batches.
+// that a log compares exactly. wait_for_enter returns at once. A map is logged
+// with its size, precision, grey range and scale, "draw_map 3 2 double 0 5
+// linear", and kept whole in `maps`.
 class recording_window_system final : public window_system {
  public:
   std::vector<std::string> calls;
-  std::vector<std::vector<pixel_cell>> cell_batches;  // one per fill_cells, in order
+  std::vector<std::shared_ptr<const map_data>> maps;  // one per draw_map, in order
 
   void open_graphics_window(int number, std::string_view title) override;
   void focus_graphics_window(int number) override;
@@ -33,7 +34,7 @@ class recording_window_system final : public window_system {
   void init_fonts() override;
   void move_to_world(double x, double y) override;
   void draw_text(std::string_view text) override;
-  void fill_cells(std::span<const pixel_cell> cells) override;
+  void draw_map(std::shared_ptr<const map_data> map) override;
   void present_frame() override;
 
  private:

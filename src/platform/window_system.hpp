@@ -1,24 +1,17 @@
 #pragma once
 
 #include <mapplot/window_pictures.hpp>
+#include <memory>
 #include <optional>
-#include <span>
 #include <string_view>
 
+#include "platform/map_data.hpp"
 #include "platform/palette.hpp"
 #include "platform/world_transform.hpp"
 
 namespace mapplot {
 
 enum class rectangle_style { outline, filled };
-
-// One cell of a map as the layer fills it: window pixels (not relative to the
-// viewport), corners inclusive, and its own colour.
-struct pixel_cell {
-  pixel_rectangle area;
-  rgb_color color;
-  friend bool operator==(const pixel_cell&, const pixel_cell&) = default;
-};
 
 // The windowing layer as the screen map sees it: numbered graphics windows
 // (window 0 is the program's text console window), pixel and world
@@ -52,10 +45,13 @@ class window_system {
   virtual void move_to_world(double x, double y) = 0;
   virtual void draw_text(std::string_view text) = 0;
 
-  // A whole map's cells in one call, filled in order (a later cell paints over
-  // a shared edge), each clipped to the viewport. The drawing colour is left
-  // as it was.
-  virtual void fill_cells(std::span<const pixel_cell> cells) = 0;
+  // A whole map in one call, through the current world window and clipped to
+  // the viewport: each pixel shows the cell that filling every cell in order
+  // (rows outer, columns inner, a later cell painting over a shared edge)
+  // would leave there, at a cost of the pixels and not of the cells; a cell
+  // with an edge that has no pixel is left out. The window keeps the map, so
+  // that it can draw other views of it. The drawing colour is left as it was.
+  virtual void draw_map(std::shared_ptr<const map_data> map) = 0;
   // Ends a frame: what the current window has drawn since its last frame is
   // shown whole. On screen this keeps pace with the screen and may wait a
   // little for the previous frame to be painted. Nothing happens when nothing

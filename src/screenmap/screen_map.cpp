@@ -1,6 +1,5 @@
-// The core overload: double precision, z flattened column by column.
+// The renderer behind the four overloads, in the caller's precision.
 #include <cmath>
-#include <mapplot/screen_map.hpp>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -8,12 +7,11 @@
 #include "platform/window_system.hpp"
 #include "request/console_warnings.hpp"
 #include "request/grid_size.hpp"
-#include "request/logarithm.hpp"
-#include "screenmap/grey_levels.hpp"
 #include "screenmap/legend.hpp"
-#include "screenmap/map_cells.hpp"
 #include "screenmap/map_layout.hpp"
+#include "screenmap/map_renderer.hpp"
 #include "screenmap/map_texts.hpp"
+#include "screenmap/map_values.hpp"
 #include "textout/write_console.hpp"
 
 namespace mapplot {
@@ -25,7 +23,6 @@ struct renderer_state {
   std::mutex drawing;
   int window_counter = 100;
   double previous_pixel_width = 0;
-  std::vector<pixel_cell> cells;  // storage for each call's batch of cells
 };
 
 renderer_state& state() {
@@ -67,14 +64,6 @@ std::string non_finite_warning(const value_range& range) {
                                    "NaN shown blue, -inf black, +inf white");
 }
 
-// The whole map goes to the layer as one batch of pixel rectangles.
-void draw_cells(window_system& windows, std::span<const double> x, std::span<const double> y,
-                std::span<const double> levels, const pixel_rectangle& viewport,
-                const world_window& world, std::vector<pixel_cell>& cells) {
-  make_map_cells(x, y, levels, viewport, world, cells);
-  windows.fill_cells(cells);
-}
-
 // In the console window the map is shown whole while the console waits.
 void restore_console(window_system& windows) {
   windows.present_frame();
@@ -97,24 +86,19 @@ void end_frame(window_system& windows, bool ownwindow) {
 
 }  // namespace
 
-void screen_map(std::span<const double> x, std::span<const double> y, std::span<double> z,
-                const screen_options& options) {
-  checked_cell_count(x.size(), y.size(), sizeof(double));
+template <class Value>
+void render_screen_map(std::span<const Value> x_values, std::span<const Value> y_values,
+                       std::span<const Value> z, const screen_options& options) {
+  checked_cell_count(x_values.size(), y_values.size(), sizeof(Value));
   const map_texts texts = prepare_map_texts(options);
   const bool logscale = options.logscale.value_or(false);
   const int winsize = options.winsize.value_or(1);
   const bool ownwindow = options.ownwindow.value_or(false);
   const bool update = options.update.value_or(false);
-
-  // Under a logarithmic scale the caller's values stay untouched; otherwise
-  // they are scaled in place, as callers of the core expect.
-  std::vector<double> logarithms;
-  std::span<double> working_values = z;
-  if (logscale) {
-    logarithms.resize(z.size());
-    for (std::size_t i = 0; i < z.size(); ++i) logarithms[i] = extended_log10(z[i]);
-    working_values = logarithms;
-  }
+  // Coordinates widened exactly: the map keeps them, and all placement is in
+  // double precision.
+  std::vector<double> x(x_values.begin(), x_values.end());
+  std::vector<double> y(y_values.begin(), y_values.end());
 
   const map_layout layout = choose_map_layout(winsize, ownwindow);
   renderer_state& shared = state();
@@ -155,7 +139,9 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
   windows.set_viewport(viewport.left, viewport.top, viewport.right, viewport.bottom);
   windows.set_world_window(world.y_upwards, world.x1, world.y1, world.x2, world.y2);
 
-  const value_range z_range = finite_range(working_values);
+  // The caller's values are only read: one pass for the range, and one copy
+  // for the layer once the map is certain to be drawn.
+  const value_range z_range = scale_range(z, logscale);
   if (z_range.finite_count == 0) {
     give_up(non_finite_warning(z_range));
     return;
@@ -166,11 +152,10 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
     return;
   }
 
-  scale_to_grey_levels(working_values, z_range);
   // Cells over coordinates without spread get no pixels; a coordinate that is
   // not finite would leave some drawn and some not, so none are.
   if (x_fault != coordinate_fault::not_finite && y_fault != coordinate_fault::not_finite)
-    draw_cells(windows, x, y, working_values, viewport, world, shared.cells);
+    windows.draw_map(make_map_data(std::move(x), std::move(y), z, z_range, logscale));
 
   draw_legend(windows,
               {.layout = layout,
@@ -190,5 +175,10 @@ void screen_map(std::span<const double> x, std::span<const double> y, std::span<
 
   end_frame(windows, ownwindow);
 }
+
+template void render_screen_map(std::span<const float>, std::span<const float>,
+                                std::span<const float>, const screen_options&);
+template void render_screen_map(std::span<const double>, std::span<const double>,
+                                std::span<const double>, const screen_options&);
 
 }  // namespace mapplot

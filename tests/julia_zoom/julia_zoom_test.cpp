@@ -30,7 +30,9 @@ struct counting_window_system final : discarding_window_system {
     if (style == rectangle_style::filled) ++filled_world_rectangles;
   }
   void wait_for_enter() override { ++waits; }
-  void fill_cells(std::span<const pixel_cell> cells) override { batches.push_back(cells.size()); }
+  void draw_map(std::shared_ptr<const map_data> map) override {
+    batches.push_back(map->column_count() * map->row_count());
+  }
   void present_frame() override { ++frames; }
 };
 
@@ -51,7 +53,7 @@ TEST(JuliaZoom, PreparesOneWindowThenRedrawsEveryFrameIntoIt) {
   EXPECT_EQ(windows.opened[0], number + " Julia set");
   ASSERT_EQ(windows.focused.size(), 335u);
   for (int focused : windows.focused) EXPECT_EQ(std::to_string(focused), number);
-  // Each call is one frame whose cells come in one batch; the only world
+  // Each call is one frame whose map comes as one object; the only world
   // rectangles are the legend's clearing boxes of the 334 updating calls.
   EXPECT_EQ(windows.frames, 335);
   EXPECT_EQ(windows.batches, std::vector<std::size_t>(335, 121 * 121));

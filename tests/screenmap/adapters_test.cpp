@@ -25,7 +25,7 @@ TEST_F(ScreenMapTest, DoubleGridReachesTheCoreColumnByColumnAndStaysUnchanged) {
   EXPECT_EQ(grid, (std::vector<double>{11, 21, 31, 12, 22, 32}));
 }
 
-TEST_F(ScreenMapTest, SingleGridIsFlattenedAndWidenedInACopy) {
+TEST_F(ScreenMapTest, SingleGridIsKeptInSinglePrecision) {
   const std::vector<float> x{0, 1, 2}, y{0, 1};
   const std::vector<float> grid{11, 21, 31, 12, 22, 32};
   screen_map(std::span<const float>(x), std::span<const float>(y),
@@ -34,7 +34,7 @@ TEST_F(ScreenMapTest, SingleGridIsFlattenedAndWidenedInACopy) {
   EXPECT_EQ(grid, (std::vector<float>{11, 21, 31, 12, 22, 32}));
 }
 
-TEST_F(ScreenMapTest, SingleFlatValuesAreWidenedExactlyAndNotScaledInPlace) {
+TEST_F(ScreenMapTest, SingleFlatCoordinatesAreWidenedExactlyAndValuesNotScaledInPlace) {
   const std::vector<float> x{0.1f, 1}, y{0, 1}, z{0, 5, 10, 20};
   screen_map(std::span<const float>(x), std::span<const float>(y), std::span<const float>(z),
              {.ownwindow = true});
@@ -59,7 +59,11 @@ TEST_F(ScreenMapTest, MainRoutineShapeReachesTheCoreWhole) {
   for (std::size_t k = 0; k < grid.size(); ++k) grid[k] = static_cast<float>(k % 7);
   screen_map(std::span<const float>(x), std::span<const float>(y),
              grid_view<float>{grid.data(), n, n}, {.ownwindow = true, .update = false});
-  EXPECT_EQ(cells().size(), n * n);
+  // The map keeps the values in single precision, all of them.
+  EXPECT_EQ(calls_of("draw_map"), std::vector<std::string>{"draw_map 121 121 float 0 6 linear"});
+  ASSERT_NE(drawn_map(), nullptr);
+  const auto& kept = std::get<map_values<float>>(drawn_map()->values);
+  EXPECT_EQ(std::vector<float>(kept.begin(), kept.end()), grid);
   const auto world = reals_of(calls_of("set_world_window").front());
   EXPECT_EQ(world[0], -60);
   EXPECT_EQ(world[1], -60);
@@ -72,7 +76,7 @@ TEST_F(ScreenMapTest, EmptyGridReachesTheCoreAndIsReported) {
              {.ownwindow = true});
   EXPECT_EQ(console.lines,
             std::vector<std::string>{"  Warning: 0 values for a 2 x 2 grid, nothing drawn"});
-  EXPECT_TRUE(calls_of("fill_cells").empty());
+  EXPECT_TRUE(calls_of("draw_map").empty());
 }
 
 }  // namespace

@@ -14,26 +14,22 @@ using testing::reals_of;
 using testing::ScreenMapTest;
 
 TEST_F(ScreenMapTest, FirstCallsOfAProgramRun) {
-  std::vector<double> x{0, 1, 2}, y{0, 1}, z{0, 1, 2, 3, 4, 5};
-  std::vector<double> values = z;
+  const std::vector<double> x{0, 1, 2}, y{0, 1}, values{0, 1, 2, 3, 4, 5};
 
   // An update before any preparation names window 100 and blacks out from x(nx).
-  screen_map(x, y, std::span<double>(values), {.ownwindow = true, .update = true});
+  screen_map(x, y, values, {.ownwindow = true, .update = true});
   EXPECT_EQ(windows.calls.front(), "focus_graphics_window 100");
   const auto boxes = calls_of("draw_rectangle_world");
   EXPECT_EQ(reals_of(boxes.back())[0], 2.0);
 
   windows.calls.clear();
-  values = z;
-  screen_map(x, y, std::span<double>(values), {.ownwindow = true});
+  screen_map(x, y, values, {.ownwindow = true});
   EXPECT_EQ(windows.calls.front(), "open_graphics_window 101 \"Representation of z=z(x,y)\"");
 
   windows.calls.clear();
-  values = z;
-  screen_map(x, y, std::span<double>(values), {.ownwindow = false});
+  screen_map(x, y, values, {.ownwindow = false});
   EXPECT_TRUE(calls_of("open_graphics_window").empty());
-  values = z;
-  screen_map(x, y, std::span<double>(values), {.ownwindow = true, .update = true});
+  screen_map(x, y, values, {.ownwindow = true, .update = true});
   EXPECT_EQ(calls_of("focus_graphics_window").back(), "focus_graphics_window 101");
 }
 

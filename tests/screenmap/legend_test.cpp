@@ -49,7 +49,7 @@ class LegendTest : public ScreenMapTest {
   std::vector<std::string> legend_lines(std::vector<double> x, std::vector<double> y,
                                         std::vector<double> z, screen_options options = {}) {
     options.ownwindow = true;
-    screen_map(x, y, std::span<double>(z), options);
+    screen_map(x, y, z, options);
     return drawn_texts();
   }
 };

@@ -70,18 +70,25 @@ class ScreenMapTest : public ::testing::Test {
     return texts;
   }
 
-  // The cells of the first batch, in drawing order.
-  const std::vector<pixel_cell>& cells() const {
-    static const std::vector<pixel_cell> none;
-    return windows.cell_batches.empty() ? none : windows.cell_batches.front();
+  // The first map drawn; null when none was.
+  const map_data* drawn_map() const {
+    return windows.maps.empty() ? nullptr : windows.maps.front().get();
   }
 
-  // The colour of each cell of the first batch, as "red green blue".
+  // The colour of each cell of the first map, in drawing order (rows outer,
+  // columns inner), as "red green blue".
   std::vector<std::string> cell_colors() const {
     std::vector<std::string> colors;
-    for (const pixel_cell& cell : cells()) {
-      colors.push_back(std::to_string(cell.color.red) + ' ' + std::to_string(cell.color.green) +
-                       ' ' + std::to_string(cell.color.blue));
+    const map_data* map = drawn_map();
+    if (map == nullptr) return colors;
+    const grey_scale scale(map->zmin, map->zmax);
+    for (std::size_t row = 0; row < map->row_count(); ++row) {
+      for (std::size_t column = 0; column < map->column_count(); ++column) {
+        const argb_pixel pixel =
+            grey_pixel(scale.level(scaled_quantity(map_value(*map, column, row), map->logscale)));
+        colors.push_back(std::to_string((pixel >> 16) & 0xff) + ' ' +
+                         std::to_string((pixel >> 8) & 0xff) + ' ' + std::to_string(pixel & 0xff));
+      }
     }
     return colors;
   }

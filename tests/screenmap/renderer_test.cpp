@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/map_pixels.hpp"
 #include "recording_fixture.hpp"
 
 namespace mapplot {
@@ -25,7 +26,7 @@ class RendererTest : public ScreenMapTest {
  protected:
   void draw(std::vector<double> x, std::vector<double> y, std::vector<double> z,
             const screen_options& options = {.ownwindow = true}) {
-    screen_map(x, y, std::span<double>(z), options);
+    screen_map(x, y, z, options);
   }
 
   int opened_window() const {
@@ -60,10 +61,10 @@ TEST_F(RendererTest, PreparingCallOpensClearsFramesAndSetsTheWorld) {
   ASSERT_GT(windows.calls.size(), expected_start.size());
   EXPECT_EQ(std::vector<std::string>(windows.calls.begin(), windows.calls.begin() + 9),
             expected_start);
-  // The six cells in one batch, then the legend (no black box on a preparing
-  // call), and the whole call is one frame.
+  // The map as one object (its size, precision and grey range), then the
+  // legend (no black box on a preparing call), and the whole call is one frame.
   const auto names = operations();
-  EXPECT_EQ(windows.calls[9], "fill_cells 6");
+  EXPECT_EQ(windows.calls[9], "draw_map 3 2 double 0 5 linear");
   EXPECT_TRUE(calls_of("draw_rectangle_world").empty());
   EXPECT_EQ(names[10], "init_fonts");
   EXPECT_EQ(names[names.size() - 2], "draw_text");
@@ -104,14 +105,28 @@ TEST_F(RendererTest, UpdateBlacksOutThePreviousLegendFromFourPixelsRightOfTheMap
 
 TEST_F(RendererTest, CellsSpanMidpointsWithHalfCellsAtTheBorders) {
   draw({0, 1, 2}, {0, 1}, {0, 1, 2, 3, 4, 5});
+  ASSERT_NE(drawn_map(), nullptr);
   // In the 580 x 270 layout the map spans pixels 4 .. 267 both ways, y upwards:
   // x = 0.5 and 1.5 fall on columns 69.75 and 201.25, y = 0.5 on row 135.5.
-  std::vector<pixel_rectangle> areas;
-  for (const pixel_cell& cell : cells()) areas.push_back(cell.area);
-  const std::vector<pixel_rectangle> expected{{4, 136, 70, 267},    {70, 136, 201, 267},
-                                              {201, 136, 267, 267}, {4, 4, 70, 136},
-                                              {70, 4, 201, 136},    {201, 4, 267, 136}};
-  EXPECT_EQ(areas, expected);
+  // A shared edge shows the later cell.
+  const world_window world{true, 0, 0, 2.0 * 573 / 263, 1};
+  const pixel_rectangle viewport{4, 4, 577, 267};
+  const cells_under_pixels shown =
+      find_cells_under_pixels(drawn_map()->x, drawn_map()->y, viewport, world, viewport);
+  const auto column_of = [&](int pixel) { return shown.columns[pixel - 4]; };
+  const auto row_of = [&](int pixel) { return shown.rows[pixel - 4]; };
+  EXPECT_EQ(column_of(4), 0u);
+  EXPECT_EQ(column_of(69), 0u);
+  EXPECT_EQ(column_of(70), 1u);
+  EXPECT_EQ(column_of(200), 1u);
+  EXPECT_EQ(column_of(201), 2u);
+  EXPECT_EQ(column_of(267), 2u);
+  EXPECT_EQ(column_of(268), no_cell);
+  EXPECT_EQ(row_of(4), 1u);
+  EXPECT_EQ(row_of(136), 1u);
+  EXPECT_EQ(row_of(137), 0u);
+  EXPECT_EQ(row_of(267), 0u);
+  EXPECT_EQ(shown.reach(), (pixel_rectangle{4, 4, 267, 267}));
   EXPECT_EQ(cell_colors(), (std::vector<std::string>{"0 0 0", "51 51 51", "102 102 102",
                                                      "153 153 153", "204 204 204", "255 255 255"}));
 }
@@ -129,17 +144,21 @@ TEST_F(RendererTest, HalfLevelsRoundUp) {
   EXPECT_EQ(cell_colors(), twice({"0 0 0", "128 128 128", "255 255 255"}));
 }
 
-TEST_F(RendererTest, CoreScalesTheCallersValuesInPlace) {
-  // The extra value joins the scaling.
-  std::vector<double> x{0, 1, 2}, y{0, 1}, z{0, 5, 10, 0, 5, 10, 20};
-  screen_map(x, y, std::span<double>(z), {.ownwindow = true});
-  EXPECT_EQ(z, (std::vector<double>{0, 63.75, 127.5, 0, 63.75, 127.5, 255}));
+TEST_F(RendererTest, DoubleFlatValuesAreOnlyRead) {
+  // The extra value joins the scaling but is not kept.
+  const std::vector<double> x{0, 1, 2}, y{0, 1}, z{0, 5, 10, 0, 5, 10, 20};
+  screen_map(x, y, z, {.ownwindow = true});
+  EXPECT_EQ(z, (std::vector<double>{0, 5, 10, 0, 5, 10, 20}));
   EXPECT_EQ(cell_colors(), twice({"0 0 0", "64 64 64", "128 128 128"}));
+  ASSERT_NE(drawn_map(), nullptr);
+  const auto& kept = std::get<map_values<double>>(drawn_map()->values);
+  EXPECT_EQ(std::vector<double>(kept.begin(), kept.end()),
+            (std::vector<double>{0, 5, 10, 0, 5, 10}));
 }
 
 TEST_F(RendererTest, LogarithmicScaleLeavesTheCallersValuesAlone) {
   std::vector<double> x{0, 1, 2}, y{0, 1}, z{1, 10, 100, 1, 10, 100};
-  screen_map(x, y, std::span<double>(z), {.logscale = true, .ownwindow = true});
+  screen_map(x, y, z, {.logscale = true, .ownwindow = true});
   EXPECT_EQ(z, (std::vector<double>{1, 10, 100, 1, 10, 100}));
   EXPECT_EQ(cell_colors(), twice({"0 0 0", "128 128 128", "255 255 255"}));
 }
@@ -218,7 +237,13 @@ TEST_F(RendererTest, InTheConsoleWindowAnEarlyEndStillGivesTheConsoleBack) {
 TEST_F(RendererTest, CoordinatesWithoutExtentLeaveTheMapEmptyAndSaySo) {
   draw({0, 1, 2}, {5}, {0, 1, 2});
   // No row has a pixel height, so no cell reaches the window; the legend does.
-  EXPECT_EQ(windows.calls[9], "fill_cells 0");
+  EXPECT_EQ(windows.calls[9], "draw_map 3 1 double 0 2 linear");
+  ASSERT_NE(drawn_map(), nullptr);
+  const pixel_rectangle viewport{4, 4, 577, 267};
+  const world_window world{true, 0, 5, 2.0 * 573 / 263, 5};
+  EXPECT_FALSE(find_cells_under_pixels(drawn_map()->x, drawn_map()->y, viewport, world, viewport)
+                   .reach()
+                   .has_value());
   EXPECT_EQ(calls_of("draw_text").size(), 9u);
   EXPECT_EQ(console.lines,
             std::vector<std::string>{"  Warning: the y coordinates span no height, map empty"});
@@ -248,7 +273,7 @@ TEST_F(RendererTest, NonFiniteValuesGetFixedColoursAndStayOutOfTheRange) {
 
 TEST_F(RendererTest, LogarithmOfZeroAndNegativeValues) {
   std::vector<double> x{0, 1, 2, 3}, y{0, 1}, z{0, -1, 1, 100, 0, -1, 1, 100};
-  screen_map(x, y, std::span<double>(z), {.logscale = true, .ownwindow = true});
+  screen_map(x, y, z, {.logscale = true, .ownwindow = true});
   EXPECT_EQ(cell_colors(), twice({"0 0 0", "0 0 128", "0 0 0", "255 255 255"}));
   EXPECT_EQ(console.lines,
             std::vector<std::string>{
@@ -257,14 +282,14 @@ TEST_F(RendererTest, LogarithmOfZeroAndNegativeValues) {
 
 TEST_F(RendererTest, NoFiniteValueEndsLikeConstantValues) {
   draw({0, 1}, {0, 1}, {nan, inf, nan, nan});
-  EXPECT_TRUE(calls_of("fill_cells").empty());
+  EXPECT_TRUE(calls_of("draw_map").empty());
   EXPECT_TRUE(calls_of("draw_text").empty());
   EXPECT_EQ(console.lines.size(), 1u);
 }
 
 TEST_F(RendererTest, RangeBeyondTheDoubleRangeStillScales) {
   std::vector<double> x{0, 1, 2}, y{0, 1}, z{-1e308, 0, 1e308, -1e308, 0, 1e308};
-  screen_map(x, y, std::span<double>(z), {.ownwindow = true});
+  screen_map(x, y, z, {.ownwindow = true});
   EXPECT_EQ(cell_colors(), twice({"0 0 0", "128 128 128", "255 255 255"}));
 }
 

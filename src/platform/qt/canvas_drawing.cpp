@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "platform/map_pixels.hpp"
+
 namespace mapplot {
 namespace {
 
@@ -61,55 +63,17 @@ void fill_pixels(QImage& image, pixel_rectangle rectangle, rgb_color color) {
   }
 }
 
-namespace {
-
-// `rectangle`, corners in either order, cut to `bounds` (normalised); false
-// when nothing of it is left. Written out here, as it runs for every cell.
-inline bool cut_to(pixel_rectangle& rectangle, const pixel_rectangle& bounds) {
-  const int left = std::max(std::min(rectangle.left, rectangle.right), bounds.left);
-  const int right = std::min(std::max(rectangle.left, rectangle.right), bounds.right);
-  const int top = std::max(std::min(rectangle.top, rectangle.bottom), bounds.top);
-  const int bottom = std::min(std::max(rectangle.top, rectangle.bottom), bounds.bottom);
-  rectangle = {left, top, right, bottom};
-  return left <= right && top <= bottom;
-}
-
-}  // namespace
-
-void fill_cells(QImage& image, std::span<const pixel_cell> cells, pixel_rectangle clip) {
-  clip = normalised(clip);
-  // The image grows only as far as the cells reach; one that holds the whole
-  // clip rectangle already (as after set_viewport) cannot grow.
-  const bool holds_clip =
-      !image.isNull() && clip.right < image.width() && clip.bottom < image.height();
-  if (!holds_clip) {
-    pixel_rectangle reach{clip.right, clip.bottom, clip.left, clip.top};
-    bool any_visible = false;
-    for (const pixel_cell& cell : cells) {
-      pixel_rectangle visible = cell.area;
-      if (!cut_to(visible, clip)) continue;
-      any_visible = true;
-      reach = {std::min(reach.left, visible.left), std::min(reach.top, visible.top),
-               std::max(reach.right, visible.right), std::max(reach.bottom, visible.bottom)};
-    }
-    if (!any_visible) return;
-    grow_canvas_to_hold(image, reach);
-  }
-  const auto inside = inside_image(image, clip);
-  if (!inside) return;
-
-  // The image's rows addressed directly: one detach check for the whole batch.
-  uchar* const bits = image.bits();
-  const qsizetype row_bytes = image.bytesPerLine();
-  for (const pixel_cell& cell : cells) {
-    pixel_rectangle area = cell.area;
-    if (!cut_to(area, *inside)) continue;
-    const QRgb pixel = to_pixel(cell.color);
-    for (int row = area.top; row <= area.bottom; ++row) {
-      auto* line = reinterpret_cast<QRgb*>(bits + row * row_bytes);
-      std::fill(line + area.left, line + area.right + 1, pixel);
-    }
-  }
+void draw_map_pixels(QImage& image, const map_data& map, const pixel_rectangle& viewport,
+                     const world_window& world, pixel_rectangle clip) {
+  const cells_under_pixels cells = find_cells_under_pixels(map.x, map.y, viewport, world, clip);
+  const auto reach = cells.reach();
+  if (!reach) return;
+  grow_canvas_to_hold(image, *reach);
+  if (image.isNull()) return;
+  // The image's rows addressed directly: one detach check for the whole map.
+  paint_map(map, cells,
+            {reinterpret_cast<argb_pixel*>(image.bits()), image.width(), image.height(),
+             image.bytesPerLine() / static_cast<qsizetype>(sizeof(argb_pixel))});
 }
 
 void outline_pixels(QImage& image, pixel_rectangle rectangle, pixel_rectangle clip,

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QImage>
-#include <span>
 #include <string_view>
 
 #include "platform/font_option.hpp"
+#include "platform/map_data.hpp"
 #include "platform/palette.hpp"
 #include "platform/window_system.hpp"
 #include "platform/world_transform.hpp"
@@ -23,9 +23,11 @@ void grow_canvas_to_hold(QImage& image, pixel_rectangle rectangle);
 
 void fill_pixels(QImage& image, pixel_rectangle rectangle, rgb_color color);
 
-// Grows `image` to hold the visible part of every cell, then fills the cells in
-// order, each clipped to `clip`.
-void fill_cells(QImage& image, std::span<const pixel_cell> cells, pixel_rectangle clip);
+// Draws `map` through `viewport` and `world` at the cost of its pixels, clipped
+// to `clip`: the picture filling every cell in order would give. Grows `image`
+// to hold what the cells cover.
+void draw_map_pixels(QImage& image, const map_data& map, const pixel_rectangle& viewport,
+                     const world_window& world, pixel_rectangle clip);
 
 // The one-pixel border of `rectangle`, only where it lies inside `clip`.
 void outline_pixels(QImage& image, pixel_rectangle rectangle, pixel_rectangle clip,

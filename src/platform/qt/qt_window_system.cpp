@@ -173,11 +173,12 @@ void qt_window_system::draw_rectangle_world(rectangle_style style, double x1, do
   });
 }
 
-void qt_window_system::fill_cells(std::span<const pixel_cell> cells) {
-  if (cancelled_ || cells.empty()) return;
+void qt_window_system::draw_map(std::shared_ptr<const map_data> map) {
+  if (cancelled_ || !map) return;
   draw_into_current([&](QImage& image, const drawing_state& state) {
-    mapplot::fill_cells(image, cells, drawing_bounds(state));
+    draw_map_pixels(image, *map, drawing_bounds(state), state.world, drawing_bounds(state));
   });
+  current_->state().map = std::move(map);
 }
 
 void qt_window_system::wait_for_enter() {

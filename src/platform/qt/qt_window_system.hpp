@@ -51,7 +51,7 @@ class qt_window_system final : public QObject, public window_system {
   void init_fonts() override;
   void move_to_world(double x, double y) override;
   void draw_text(std::string_view text) override;
-  void fill_cells(std::span<const pixel_cell> cells) override;
+  void draw_map(std::shared_ptr<const map_data> map) override;
   void present_frame() override;
   std::optional<window_picture> presented_picture(int number) const override;
 

@@ -6,12 +6,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <mapplot/window_pictures.hpp>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
 #include "platform/font_option.hpp"
 #include "platform/frame_pace.hpp"
+#include "platform/map_data.hpp"
 #include "platform/palette.hpp"
 #include "platform/world_transform.hpp"
 
@@ -25,6 +27,7 @@ struct drawing_state {
   rgb_color text_color = default_palette_color(7);
   std::optional<pixel_point> position;  // none after a position that had no pixel
   font_choice font = terminal_font();
+  std::shared_ptr<const map_data> map;  // the last map drawn, kept to draw other views of it
 };
 
 // A presented frame's picture with its number.

@@ -1,4 +1,4 @@
-#include "screenmap/cell_edges.hpp"
+#include "platform/cell_edges.hpp"
 
 namespace mapplot {
 

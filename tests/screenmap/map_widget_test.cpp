@@ -1,0 +1,189 @@
+// map_widget off screen: its grabbed pixels against the map filled cell by
+// cell from the data, for the whole map, a zoom of the wheel, a drag, Home,
+// and the readout of the value under the cursor.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <mapplot/map_widget.hpp>
+#include <random>
+#include <vector>
+
+#include "cell_by_cell_raster.hpp"
+#include "platform/map_view.hpp"
+#include "platform/qt_application.hpp"
+#include "screenmap/map_widget_layout.hpp"
+
+namespace mapplot {
+namespace {
+
+using testing::reference_raster;
+
+struct field {
+  std::vector<double> x, y, z;
+};
+
+field uneven_field(std::size_t nx, std::size_t ny) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> step(0.01, 1.0), value(-3, 3);
+  field f;
+  for (double at = -2; f.x.size() < nx; at += step(random)) f.x.push_back(at);
+  for (double at = 10; f.y.size() < ny; at += step(random)) f.y.push_back(at);
+  for (std::size_t k = 0; k < nx * ny; ++k) f.z.push_back(value(random));
+  f.z[17] = std::numeric_limits<double>::quiet_NaN();
+  return f;
+}
+
+class MapWidget : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { testing::ensure_qt_application(); }
+
+  void SetUp() override {
+    widget.resize(520, 380);
+    widget.set_map(data.x, data.y, data.z, {.title = "Field"});
+    const QFontMetrics metrics(widget.font());
+    layout = lay_out_map_widget(520, 380, metrics.height(),
+                                metrics.horizontalAdvance(QLatin1Char('0')) * 24, 4);
+  }
+
+  QImage shown() { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+  // The cell-by-cell picture of `view` in the map's square.
+  reference_raster expected_map(const map_view& view) const {
+    reference_raster raster(520, 380, map_background_pixel);
+    raster.fill_cells(data.x, data.y, data.z, false, layout.map, world_of(view), layout.map);
+    return raster;
+  }
+
+  // How many pixels of the map's square differ from the cell-by-cell picture.
+  int differing_pixels(const QImage& picture, const map_view& view) const {
+    const reference_raster expected = expected_map(view);
+    int differing = 0;
+    for (int row = layout.map.top; row <= layout.map.bottom; ++row) {
+      for (int column = layout.map.left; column <= layout.map.right; ++column)
+        differing += picture.pixel(column, row) != expected.pixels[row * 520 + column];
+    }
+    return differing;
+  }
+
+  map_view whole() const { return {data.x.front(), data.y.front(), data.x.back(), data.y.back()}; }
+
+  void move_mouse(QPoint to, Qt::MouseButtons buttons) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), widget.mapToGlobal(QPointF(to)), Qt::NoButton,
+                     buttons, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &move);
+  }
+
+  const field data = uneven_field(300, 200);
+  map_widget widget;
+  map_widget_layout layout{};
+};
+
+TEST_F(MapWidget, ShowsTheWholeMapAsFilledCellByCell) {
+  ASSERT_GT(layout.map.right - layout.map.left, 200);
+  const QImage picture = shown();
+  ASSERT_EQ(picture.size(), QSize(520, 380));
+  EXPECT_EQ(differing_pixels(picture, whole()), 0);
+}
+
+TEST_F(MapWidget, TheWheelZoomsAroundTheCursorAndDraggingPans) {
+  const QPoint cursor(layout.map.left + 60, layout.map.top + 90);
+  QWheelEvent wheel(QPointF(cursor), widget.mapToGlobal(QPointF(cursor)), QPoint(), QPoint(0, 360),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&widget, &wheel);
+  const map_view zoomed =
+      zoomed_view(whole(), whole(), layout.map, {cursor.x(), cursor.y()}, 1.25 * 1.25 * 1.25);
+  // The world point under the cursor stays there, and the view is half as wide.
+  const world_point before = world_point_at(whole(), layout.map, {cursor.x(), cursor.y()});
+  const world_point after = world_point_at(zoomed, layout.map, {cursor.x(), cursor.y()});
+  EXPECT_NEAR(after.x, before.x, 1e-9);
+  EXPECT_NEAR(after.y, before.y, 1e-9);
+  EXPECT_NEAR((zoomed.x2 - zoomed.x1) * 1.953125, whole().x2 - whole().x1, 1e-9);
+  const QImage zoomed_picture = shown();
+  EXPECT_EQ(differing_pixels(zoomed_picture, zoomed), 0);
+  EXPECT_GT(differing_pixels(zoomed_picture, whole()), 1000) << "the wheel did not zoom";
+
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(cursor), widget.mapToGlobal(QPointF(cursor)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&widget, &press);
+  move_mouse(cursor + QPoint(40, -25), Qt::LeftButton);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(cursor + QPoint(40, -25)),
+                      widget.mapToGlobal(QPointF(cursor + QPoint(40, -25))), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&widget, &release);
+  EXPECT_EQ(differing_pixels(shown(), panned_view(zoomed, layout.map, 40, -25)), 0);
+
+  QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+  QApplication::sendEvent(&widget, &home);
+  EXPECT_EQ(differing_pixels(shown(), whole()), 0);
+}
+
+TEST_F(MapWidget, HoveringReadsTheValueOfTheCellDrawnUnderTheCursor) {
+  const reference_raster expected = expected_map(whole());
+  for (const QPoint cursor : {QPoint(layout.map.left + 3, layout.map.top + 5),
+                              QPoint(layout.map.right - 10, layout.map.bottom - 1),
+                              QPoint((layout.map.left + layout.map.right) / 2, 77)}) {
+    move_mouse(cursor, Qt::NoButton);
+    const long long cell = expected.cells[cursor.y() * 520 + cursor.x()];
+    ASSERT_GE(cell, 0);
+    const QString readout = widget.readout();
+    EXPECT_TRUE(
+        readout.contains(QStringLiteral("value = ") + QString::number(data.z[cell], 'g', 7)))
+        << readout.toStdString();
+  }
+  // The visible ranges lead the readout.
+  EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x -2 .. ")));
+}
+
+TEST_F(MapWidget, AResizedWidgetLaysTheMapOutAgainForItsSize) {
+  widget.resize(330, 260);
+  const QFontMetrics metrics(widget.font());
+  layout = lay_out_map_widget(330, 260, metrics.height(),
+                              metrics.horizontalAdvance(QLatin1Char('0')) * 24, 4);
+  const QImage picture = shown();
+  ASSERT_EQ(picture.size(), QSize(330, 260));
+  ASSERT_GT(layout.map.right - layout.map.left, 20);
+  reference_raster expected(330, 260, map_background_pixel);
+  expected.fill_cells(data.x, data.y, data.z, false, layout.map, world_of(whole()), layout.map);
+  int differing = 0;
+  for (int row = layout.map.top; row <= layout.map.bottom; ++row) {
+    for (int column = layout.map.left; column <= layout.map.right; ++column)
+      differing += picture.pixel(column, row) != expected.pixels[row * 330 + column];
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+TEST(MapWidgetRequest, UnderALogarithmicScaleTheReadoutGivesTheValueAndItsLogarithm) {
+  testing::ensure_qt_application();
+  map_widget widget;
+  widget.resize(400, 300);
+  const std::vector<double> x{0, 1}, y{0, 1}, z{1, 10, 100, 1000};
+  widget.set_map(x, y, z, {.logscale = true});
+  // The top right cell, value 1000, lies under the map's top right corner.
+  const QFontMetrics metrics(widget.font());
+  const map_widget_layout layout = lay_out_map_widget(
+      400, 300, metrics.height(), metrics.horizontalAdvance(QLatin1Char('0')) * 24, 4);
+  const QPointF corner(layout.map.right - 1, layout.map.top + 1);
+  QMouseEvent move(QEvent::MouseMove, corner, widget.mapToGlobal(corner), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&widget, &move);
+  EXPECT_TRUE(widget.readout().endsWith(QStringLiteral("value = 1000   log = 3")))
+      << widget.readout().toStdString();
+}
+
+TEST(MapWidgetRequest, UnusableGridsSayWhyAndFloatGridsAreKeptAsTheyAre) {
+  testing::ensure_qt_application();
+  map_widget widget;
+  const std::vector<float> x{0, 1, 2}, y{0, 1}, z{1, 2, 3, 4, 5};
+  widget.set_map(x, y, z);
+  EXPECT_EQ(widget.readout().toStdString(), "Warning: 5 values for a 3 x 2 grid, nothing shown");
+  const std::vector<float> grid{1, 10, 100, 1, 10, 100};
+  widget.set_map(x, y, grid_view<float>{grid.data(), 3, 2}, {.logscale = true});
+  EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x 0 .. 2   y 0 .. 1")));
+}
+
+}  // namespace
+}  // namespace mapplot
