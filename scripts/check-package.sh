@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks mapplot the way another project uses it, from outside:
 # - installs the optimised build (static libraries) into a scratch prefix,
-#   builds examples/ against it with find_package and the data file example
-#   with pkg-config alone, runs them off screen and checks their files;
+#   builds examples/ against it with find_package, and each component's
+#   example (and a caller of the Julia zoom) with its pkg-config file alone,
+#   runs them off screen and checks their files;
 # - does the same with shared libraries, then packs them as a .deb and checks
 #   its contents and dependencies;
 # - builds the data file part alone inside a consumer (add_subdirectory, Qt
@@ -48,46 +49,94 @@ check_data_example() {
     fail "$program: console says $(cat "$folder/console.txt")"
 }
 
-# Runs the examples built in $1 in folders of their own under $2.
-check_examples() {
-  local programs=$1 folder=$2
-  check_data_example "$programs/write_data_file" "$folder/data"
+check_plot_example() {
+  local program=$1 folder=$2
+  mkdir -p "$folder"
+  (cd "$folder" && "$program" >console.txt) || fail "$program failed"
+  [ "$(cat "$folder/console.txt")" = "  Output in field.ps" ] ||
+    fail "$program: console says $(cat "$folder/console.txt")"
+  [ "$(head -c 10 "$folder/field.ps")" = "%!PS-Adobe" ] && tail -n 3 "$folder/field.ps" | grep -q '^%%EOF' ||
+    fail "$program: field.ps is no complete PostScript file"
+}
 
-  mkdir -p "$folder/plot"
-  (cd "$folder/plot" && "$programs/write_plot_file" >console.txt) || fail "write_plot_file failed"
-  [ "$(cat "$folder/plot/console.txt")" = "  Output in field.ps" ] ||
-    fail "write_plot_file: console says $(cat "$folder/plot/console.txt")"
-  [ "$(head -c 10 "$folder/plot/field.ps")" = "%!PS-Adobe" ] && tail -n 3 "$folder/plot/field.ps" | grep -q '^%%EOF' ||
-    fail "write_plot_file: field.ps is no complete PostScript file"
-
-  mkdir -p "$folder/window"
-  (cd "$folder/window" && "$programs/animate_own_window" >console.txt 2>messages.txt) ||
-    fail "animate_own_window failed: $(cat "$folder/window/messages.txt")"
-  [ ! -s "$folder/window/console.txt" ] || fail "animate_own_window wrote $(cat "$folder/window/console.txt")"
-  local picture=$folder/window/animate_own_window-window-101.png
-  grep -q "saved as animate_own_window-window-101.png" "$folder/window/messages.txt" && [ -f "$picture" ] ||
-    fail "animate_own_window saved no picture of window 101"
+check_window_example() {
+  local program=$1 folder=$2
+  mkdir -p "$folder"
+  (cd "$folder" && "$program" >console.txt 2>messages.txt) ||
+    fail "$program failed: $(cat "$folder/messages.txt")"
+  [ ! -s "$folder/console.txt" ] || fail "$program wrote $(cat "$folder/console.txt")"
+  local picture=$folder/animate_own_window-window-101.png
+  grep -q "saved as animate_own_window-window-101.png" "$folder/messages.txt" && [ -f "$picture" ] ||
+    fail "$program saved no picture of window 101"
   # The map's square (left of the legend) runs from black to white.
   local extremes
   extremes=$(convert "$picture" -crop 262x262+4+4 -colorspace Gray -format '%[fx:minima] %[fx:maxima]' info:)
   awk -v e="$extremes" 'BEGIN { split(e, v, " "); exit !(v[1] < 0.05 && v[2] > 0.95) }' ||
-    fail "animate_own_window: the map in its picture spans only $extremes"
+    fail "$program: the map in its picture spans only $extremes"
 }
 
-# A program of its own built with pkg-config alone: no Qt, no PGPLOT.
-check_pkg_config_consumer() {
-  local prefix=$1 folder=$2
-  local pc_folder flags
-  pc_folder=$(dirname "$(find "$prefix" -name mapplot-datamap.pc)")
-  flags=$(PKG_CONFIG_PATH=$pc_folder pkg-config --cflags --libs mapplot-datamap)
-  case "$flags" in *Qt* | *qt* | *pgplot*) fail "mapplot-datamap.pc pulls in $flags" ;; esac
+# The Julia zoom as a caller of the screenmap component runs it: its 335
+# console lines are julia_zoom's.
+check_julia_zoom_caller() {
+  local program=$1 folder=$2
   mkdir -p "$folder"
-  # shellcheck disable=SC2086 # the flags are words
-  g++ -std=c++20 -Wall -Wextra -Werror examples/write_data_file.cpp $flags -o "$folder/write_data_file"
-  if readelf -d "$folder/write_data_file" | grep -q 'NEEDED.*\(Qt\|pgplot\)'; then
-    fail "the pkg-config consumer loads Qt or PGPLOT"
-  fi
-  LD_LIBRARY_PATH=$(dirname "$pc_folder") check_data_example "$folder/write_data_file" "$folder/run"
+  (cd "$folder" && "$program" >julia.txt 2>/dev/null) || fail "$program failed"
+  cmp -s "$folder/julia.txt" tests/julia_zoom/julia_console.txt || fail "$program wrote other lines"
+}
+
+# Runs the examples built in $1 in folders of their own under $2.
+check_examples() {
+  local programs=$1 folder=$2
+  check_data_example "$programs/write_data_file" "$folder/data"
+  check_plot_example "$programs/write_plot_file" "$folder/plot"
+  check_window_example "$programs/animate_own_window" "$folder/window"
+}
+
+# Programs of their own built with one component's pkg-config file alone,
+# static and shared alike: the data file without Qt or PGPLOT, the plot file
+# without Qt, the screen map and the Julia zoom without PGPLOT.
+check_pkg_config_consumers() {
+  local prefix=$1 folder=$2
+  local pc_folder
+  pc_folder=$(dirname "$(find "$prefix" -name mapplot-datamap.pc)")
+  mkdir -p "$folder"
+  cat >"$folder/julia_zoom_caller.cpp" <<'EOF_CALLER'
+#include <mapplot/application.hpp>
+#include <mapplot/julia_zoom.hpp>
+
+int main(int argc, char** argv) {
+  return mapplot::run_windowed_program(argc, argv, "julia_zoom_caller", mapplot::julia_zoom);
+}
+EOF_CALLER
+  local component source program flags
+  for component in datamap:examples/write_data_file.cpp psmap:examples/write_plot_file.cpp \
+    screenmap:examples/animate_own_window.cpp screenmap:$folder/julia_zoom_caller.cpp; do
+    source=${component#*:}
+    component=${component%%:*}
+    program=$folder/$(basename "$source" .cpp)
+    flags=$(PKG_CONFIG_PATH=$pc_folder pkg-config --cflags --libs "mapplot-$component") ||
+      fail "pkg-config knows no mapplot-$component"
+    case "$component:$flags" in
+      datamap:*Qt* | datamap:*qt* | datamap:*pgplot* | psmap:*Qt* | psmap:*qt* | screenmap:*pgplot*)
+        fail "mapplot-$component.pc pulls in $flags" ;;
+    esac
+    # shellcheck disable=SC2086 # the flags are words
+    g++ -std=c++20 -Wall -Wextra -Werror "$source" $flags -o "$program" ||
+      fail "$source does not link with mapplot-$component.pc alone: $flags"
+    if [ "$component" != screenmap ] && readelf -d "$program" | grep -q 'NEEDED.*Qt'; then
+      fail "$program loads Qt"
+    fi
+    if [ "$component" = datamap ] && readelf -d "$program" | grep -q 'NEEDED.*pgplot'; then
+      fail "$program loads PGPLOT"
+    fi
+  done
+  export LD_LIBRARY_PATH
+  LD_LIBRARY_PATH=$(dirname "$pc_folder")
+  check_data_example "$folder/write_data_file" "$folder/run-data"
+  check_plot_example "$folder/write_plot_file" "$folder/run-plot"
+  check_window_example "$folder/animate_own_window" "$folder/run-window"
+  check_julia_zoom_caller "$folder/julia_zoom_caller" "$folder/run-julia"
+  unset LD_LIBRARY_PATH
 }
 
 build_examples() {
@@ -100,7 +149,7 @@ echo "check-package: static libraries, find_package and pkg-config" >&2
 cmake --install "$optimised" --prefix "$scratch/static" >/dev/null
 build_examples "$scratch/static" "$scratch/static-examples"
 check_examples "$scratch/static-examples" "$scratch/static-run"
-check_pkg_config_consumer "$scratch/static" "$scratch/static-pkg-config"
+check_pkg_config_consumers "$scratch/static" "$scratch/static-pkg-config"
 diff <(cd include && ls mapplot/*.hpp) <(cd "$scratch/static/include" && ls mapplot/*.hpp) >/dev/null ||
   fail "the installed headers are not include/mapplot's"
 
@@ -113,7 +162,7 @@ library=$(find "$scratch/shared" -name 'libmapplot_datamap.so.*.*.*')
 readelf -d "$library" | grep -q 'SONAME.*\[libmapplot_datamap\.so\.[0-9]' || fail "$library has no versioned SONAME"
 build_examples "$scratch/shared" "$scratch/shared-examples"
 check_examples "$scratch/shared-examples" "$scratch/shared-run"
-check_pkg_config_consumer "$scratch/shared" "$scratch/shared-pkg-config"
+check_pkg_config_consumers "$scratch/shared" "$scratch/shared-pkg-config"
 (cd "$scratch/shared-run" && "$scratch/shared/bin/julia_zoom" >julia.txt 2>/dev/null) || fail "the installed julia_zoom failed"
 cmp -s "$scratch/shared-run/julia.txt" tests/julia_zoom/julia_console.txt || fail "the installed julia_zoom wrote other lines"
 
