@@ -4,8 +4,9 @@
 #   builds examples/ against it with find_package, and each component's
 #   example (and a caller of the Julia zoom) with its pkg-config file alone,
 #   runs them off screen and checks their files;
-# - does the same with shared libraries, then packs them as a .deb and checks
-#   its contents and dependencies;
+# - does the same with shared libraries, checks that they export only the
+#   public API and what they take from each other, then packs them as a .deb
+#   and checks its contents and dependencies;
 # - builds the data file part alone inside a consumer (add_subdirectory, Qt
 #   and PGPLOT switched off), and checks that it builds no tests or
 #   benchmarks and that its installation offers only that component;
@@ -139,6 +140,65 @@ EOF_CALLER
   unset LD_LIBRARY_PATH
 }
 
+# The shared libraries export mapplot's public API (what include/mapplot
+# marks MAPPLOT_API) and of the rest only what another of the installed
+# binaries takes from them: nothing from the standard library, no internal
+# helper.
+check_exported_symbols() {
+  local prefix=$1
+  # A function declared in a public header without its mark would be hidden.
+  local unmarked
+  unmarked=$(grep -nE '^[A-Za-z_][A-Za-z0-9_:<>, ]*[ &*]+[a-z_][a-z0-9_]*\(' include/mapplot/*.hpp |
+    grep -vE '^[^:]+:[0-9]+:(MAPPLOT_API|inline|template|static|constexpr|using|return|#)' || true)
+  [ -z "$unmarked" ] || fail "public declarations without MAPPLOT_API:
+$unmarked"
+  local libraries public
+  libraries=$(find "$prefix" -name 'libmapplot_*.so.*.*.*' | sort)
+  public=$({
+    grep -ohE 'class MAPPLOT_API [A-Za-z0-9_]+' include/mapplot/*.hpp | awk '{ print $3 }'
+    grep -hE '^MAPPLOT_API ' include/mapplot/*.hpp | sed -E 's/\(.*//' | awk '{ print $NF }'
+  } | sort -u)
+  local library others wrong=""
+  for library in $libraries; do
+    # What the other libraries and julia_zoom take from the libraries.
+    others=$(for binary in $libraries "$prefix/bin/julia_zoom"; do
+      [ "$binary" = "$library" ] || nm -DC --undefined-only "$binary"
+    done | sed -E 's/^ *U //' | sort -u)
+    wrong+=$(nm -DC --defined-only "$library" | cut -d' ' -f3- |
+      awk -v public="$public" -v others="$others" -v library="$(basename "$library")" '
+        BEGIN {
+          split(public, names, "\n"); for (i in names) is_public[names[i]] = 1
+          split(others, taken, "\n")
+          for (i in taken) {
+            is_taken[taken[i]] = 1
+            # A class another binary derives from is exported whole.
+            if (sub(/^(typeinfo|vtable) for /, "", taken[i])) is_base[taken[i]] = 1
+          }
+        }
+        {
+          name = $0
+          sub(/^(typeinfo name for|typeinfo for|vtable for) /, "", name)
+          if (name ~ /^mapplot::[A-Za-z0-9_]+/) {
+            match(name, /^mapplot::[A-Za-z0-9_]+/)
+            if (substr(name, 10, RLENGTH - 9) in is_public || substr(name, 1, RLENGTH) in is_base) next
+            if ($0 in is_taken) next
+          }
+          print library ": " $0
+        }')
+    wrong+=$'\n'
+  done
+  wrong=$(grep -v '^$' <<<"$wrong" || true)
+  [ -z "$wrong" ] || fail "the shared libraries export more than the public API and what they take from each other:
+$wrong"
+  local name
+  for name in $public; do
+    for library in $libraries; do
+      nm -DC --defined-only "$library" | grep -q " mapplot::$name\b" && continue 2
+    done
+    fail "no shared library exports mapplot::$name"
+  done
+}
+
 build_examples() {
   local prefix=$1 folder=$2
   configure -S examples -B "$folder" -DCMAKE_PREFIX_PATH="$prefix"
@@ -160,6 +220,7 @@ cmake --build "$shared" >/dev/null
 cmake --install "$shared" --prefix "$scratch/shared" >/dev/null
 library=$(find "$scratch/shared" -name 'libmapplot_datamap.so.*.*.*')
 readelf -d "$library" | grep -q 'SONAME.*\[libmapplot_datamap\.so\.[0-9]' || fail "$library has no versioned SONAME"
+check_exported_symbols "$scratch/shared"
 build_examples "$scratch/shared" "$scratch/shared-examples"
 check_examples "$scratch/shared-examples" "$scratch/shared-run"
 check_pkg_config_consumers "$scratch/shared" "$scratch/shared-pkg-config"
@@ -190,7 +251,7 @@ programs=$(ninja -C "$data_only" -t targets all | awk -F: '$2 ~ /EXECUTABLE_LINK
 check_data_example "$PWD/$data_only/write_data_file" "$scratch/data-only-run"
 cmake --install "$data_only" --prefix "$scratch/data-only" >/dev/null
 [ "$(cd "$scratch/data-only/include" && echo mapplot/*)" = \
-  "mapplot/console.hpp mapplot/data_map.hpp mapplot/map_request.hpp" ] ||
+  "mapplot/console.hpp mapplot/data_map.hpp mapplot/export.hpp mapplot/map_request.hpp" ] ||
   fail "the data file part installs $(cd "$scratch/data-only/include" && echo mapplot/*)"
 mkdir "$scratch/probe"
 cat >"$scratch/probe/CMakeLists.txt" <<'EOF'

@@ -5,6 +5,7 @@
 /// them (CMake: with any component).
 
 #include <cstddef>
+#include <mapplot/export.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +16,7 @@ namespace mapplot {
 /// warnings, the zoom's frame lines): standard output unless a sink is
 /// installed. The windowing layer installs its console window while a windowed
 /// program runs.
-class console_sink {
+class MAPPLOT_API console_sink {
  public:
   virtual ~console_sink() = default;
   /// One finished line, without its line end.
@@ -29,7 +30,7 @@ class console_sink {
 /// restores standard output. The caller keeps ownership and must put the
 /// previous sink back before destroying `sink`. Returns the sink installed
 /// before (nullptr for standard output).
-console_sink* install_console_sink(console_sink* sink);
+MAPPLOT_API console_sink* install_console_sink(console_sink* sink);
 
 /// Collects the console lines written while it lives instead of showing them,
 /// then puts back the console it replaced: for a caller that wants the

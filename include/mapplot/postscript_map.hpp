@@ -6,6 +6,7 @@
 /// or double precision and a flat or two-dimensional grid. It needs PGPLOT
 /// but not Qt (CMake: mapplot::psmap; pkg-config: mapplot-psmap).
 
+#include <mapplot/export.hpp>
 #include <mapplot/map_request.hpp>
 #include <span>
 
@@ -76,25 +77,25 @@ namespace mapplot {
 ///         (missing folder, full disk, file size limit, ...); the message
 ///         names the file and the reason.
 /// \throws std::bad_alloc  Memory for the plot's copy of the grid runs out.
-void postscript_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
-                    const postscript_options& options = {});
+MAPPLOT_API void postscript_map(std::span<const float> x, std::span<const float> y,
+                                std::span<const float> z, const postscript_options& options = {});
 
 /// The same from double-precision data, each value rounded to the nearest
 /// single-precision one.
-void postscript_map(std::span<const double> x, std::span<const double> y, std::span<const double> z,
-                    const postscript_options& options = {});
+MAPPLOT_API void postscript_map(std::span<const double> x, std::span<const double> y,
+                                std::span<const double> z, const postscript_options& options = {});
 
 /// The same from a grid: its z.nx * z.ny values are taken column by column
 /// (x index fastest) and checked against the nx * ny of x and y as the core
 /// checks a flat z.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
-void postscript_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
-                    const postscript_options& options = {});
+MAPPLOT_API void postscript_map(std::span<const float> x, std::span<const float> y,
+                                grid_view<float> z, const postscript_options& options = {});
 
 /// The same from a double-precision grid, each value rounded to single
 /// precision.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
-void postscript_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
-                    const postscript_options& options = {});
+MAPPLOT_API void postscript_map(std::span<const double> x, std::span<const double> y,
+                                grid_view<double> z, const postscript_options& options = {});
 
 }  // namespace mapplot

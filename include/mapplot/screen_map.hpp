@@ -8,6 +8,7 @@
 /// starts the windowing layer with run_windowed_program() and calls
 /// screen_map() from the routine it gives it.
 
+#include <mapplot/export.hpp>
 #include <mapplot/map_request.hpp>
 #include <span>
 
@@ -69,25 +70,25 @@ namespace mapplot {
 /// (hidden, minimised) holds a call up by at most about 100 ms.
 ///
 /// \throws std::bad_alloc  Memory for the working copies runs out.
-void screen_map(std::span<const double> x, std::span<const double> y, std::span<double> z,
-                const screen_options& options = {});
+MAPPLOT_API void screen_map(std::span<const double> x, std::span<const double> y,
+                            std::span<double> z, const screen_options& options = {});
 
 /// The same from single-precision data, widened exactly to double precision
 /// in copies: the caller's arrays are only read.
-void screen_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
-                const screen_options& options = {});
+MAPPLOT_API void screen_map(std::span<const float> x, std::span<const float> y,
+                            std::span<const float> z, const screen_options& options = {});
 
 /// The same from a grid, copied column by column (x index fastest): the
 /// caller's arrays are only read. The grid needs at least as many values as
 /// x.size() * y.size(), whatever its own nx and ny.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
-void screen_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
-                const screen_options& options = {});
+MAPPLOT_API void screen_map(std::span<const double> x, std::span<const double> y,
+                            grid_view<double> z, const screen_options& options = {});
 
 /// The same from a single-precision grid, widened to double precision in
 /// copies: the caller's arrays are only read. The Julia zoom calls this one.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
-void screen_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
-                const screen_options& options = {});
+MAPPLOT_API void screen_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
+                            const screen_options& options = {});
 
 }  // namespace mapplot

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mapplot/export.hpp>
 #include <optional>
 #include <span>
 #include <vector>
@@ -27,7 +28,7 @@ struct window_picture {
 /// The picture window `window_number` shows now: its last presented frame,
 /// the picture Ctrl+S in the window saves. Nothing when no windowing layer
 /// runs or the window has presented none. Safe from any thread.
-std::optional<window_picture> presented_picture(int window_number);
+MAPPLOT_API std::optional<window_picture> presented_picture(int window_number);
 
 /// One frame as it is presented, handed to the frame receivers.
 struct presented_frame {
@@ -50,11 +51,11 @@ using frame_receiver = std::function<void(const presented_frame&)>;
 /// slows the program rather than losing frames. A program paused with Space
 /// presents nothing, so the receiver waits with it.
 /// \return An id for remove_frame_receiver().
-int add_frame_receiver(frame_receiver receiver);
+MAPPLOT_API int add_frame_receiver(frame_receiver receiver);
 
 /// After it returns, the receiver is not called again (a call already under
 /// way on another thread is waited for). A receiver may remove itself.
 /// \param id  As add_frame_receiver() returned it; an unknown id is ignored.
-void remove_frame_receiver(int id);
+MAPPLOT_API void remove_frame_receiver(int id);
 
 }  // namespace mapplot

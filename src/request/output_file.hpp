@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 // The one way the outputs write a file, data files and plot files alike.
@@ -35,13 +37,13 @@ class output_file {
   enum class writer { this_process, library };
 
   // `kind` names the file in messages: "data file", "plot file".
-  output_file(std::string_view name, std::string_view kind, writer who);
+  MAPPLOT_INTERNAL_API output_file(std::string_view name, std::string_view kind, writer who);
 
   // What the constructor checks first, for callers that must reject a name
   // before doing anything else: std::invalid_argument for an empty name or
   // one holding a NUL byte.
-  static void check_name(std::string_view name, std::string_view kind);
-  ~output_file();
+  MAPPLOT_INTERNAL_API static void check_name(std::string_view name, std::string_view kind);
+  MAPPLOT_INTERNAL_API ~output_file();
   output_file(const output_file&) = delete;
   output_file& operator=(const output_file&) = delete;
 
@@ -52,13 +54,13 @@ class output_file {
   const std::string& staging_path() const { return staging_path_; }
 
   // Appends bytes (writer::this_process).
-  void write(std::string_view bytes);
+  MAPPLOT_INTERNAL_API void write(std::string_view bytes);
 
   // Puts the finished file in place. For writer::library, `complete` is shown
   // the whole file as the library left it and says whether it is complete;
   // an incomplete file is a failed write.
   using completeness_check = std::function<bool(std::span<const unsigned char>)>;
-  void commit(const completeness_check& complete = {});
+  MAPPLOT_INTERNAL_API void commit(const completeness_check& complete = {});
 
   static constexpr std::size_t staging_path_limit = 80;
 
