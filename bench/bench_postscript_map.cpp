@@ -11,12 +11,12 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <mapplot/console.hpp>
 #include <mapplot/postscript_map.hpp>
 #include <string>
 #include <vector>
 
 #include "psmap/pgplot_binding.hpp"
+#include "textout/console_capture.hpp"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
-#include <mapplot/console.hpp>
 #include <thread>
 
 #include "platform/qt/frame_window.hpp"
 #include "platform/qt/graphics_view.hpp"
 #include "platform/qt/qt_window_system.hpp"
 #include "qt_application.hpp"
+#include "textout/console_capture.hpp"
 namespace mapplot {
 namespace {
 

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <latch>
-#include <mapplot/console.hpp>
 #include <mapplot/postscript_map.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -26,6 +25,7 @@
 #include "psmap/plot_completeness.hpp"
 #include "scratch_folder.hpp"
 #include "side_by_side.hpp"
+#include "textout/console_capture.hpp"
 
 namespace mapplot {
 namespace {
