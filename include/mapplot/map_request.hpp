@@ -112,8 +112,13 @@ struct postscript_options {
   /// of those two letters unless the device is "ps": "field.ps" with "cps"
   /// writes "field.cps", "plot.dat" stays "plot.dat".
   std::optional<std::string_view> filename{};
-  /// A PGPLOT device type: "ps" (default), "cps", "vps", "vcps", "png",
-  /// "null", ... whatever the installed PGPLOT offers.
+  /// A PGPLOT device type, one of "ps" (default: PostScript, landscape),
+  /// "vps" (PostScript, portrait), "cps" and "vcps" (colour PostScript),
+  /// "gif" and "vgif", "png" and "tpng", "latex", "null" (no file), and the X
+  /// window devices "xwindow" and "xserve" (no file). Case does not matter,
+  /// and two letters or more that fit one type suffice. Other devices, even
+  /// those the installed PGPLOT offers, are refused (std::invalid_argument),
+  /// because their files cannot be checked complete.
   std::optional<std::string_view> device{};
 };
 

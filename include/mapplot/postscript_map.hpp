@@ -33,11 +33,14 @@ namespace mapplot {
 ///           in "ps" takes the type in place of those two letters unless it
 ///           is "ps" ("Map.cps" for "cps").
 ///
-/// Devices: PS, VPS, CPS and VCPS (PostScript), GIF and VGIF, PNG and TPNG,
-/// LATEX, NULL (no file) and PGPLOT's X window devices XWINDOW and XSERVE (no
-/// file; they open on the program's X display, and PGPLOT asks on standard
-/// input before it closes the window). Case does not matter, and a type may
-/// be shortened to two letters or more that fit one device only.
+/// Devices: PS and CPS (PostScript, grey and colour, landscape pages), VPS
+/// and VCPS (the same on portrait pages), GIF and VGIF (landscape, portrait),
+/// PNG and TPNG (transparent background), LATEX, NULL (no file) and PGPLOT's
+/// X window devices XWINDOW and XSERVE (no file; they open on the program's X
+/// display, and PGPLOT asks on standard input before it closes the window).
+/// Case does not matter, and a type may be shortened to two letters or more
+/// that fit one device only. Any other device, even one the installed PGPLOT
+/// offers, is refused: its output cannot be checked complete.
 ///
 /// The file appears under its name only when complete: PGPLOT writes a
 /// temporary file beside the target, which is checked for its format's
