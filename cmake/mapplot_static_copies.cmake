@@ -1,17 +1,15 @@
 # Shared libraries export only the public API and what mapplot's other
 # libraries use, while tests and benchmarks reach into every library's
 # internals. In a shared build they link static copies instead, made of the
-# same object files: mapplot_<name>_static for each library mapplot_<name>.
-
-set(mapplot_copied_libraries mapplot_textout mapplot_request mapplot_datamap mapplot_psmap
-  mapplot_platform mapplot_platform_qt mapplot_screenmap mapplot_julia mapplot_julia_zoom)
+# same object files: mapplot_<name>_static for each library mapplot_<name> of
+# mapplot_libraries.
 
 # `out` = `items` with every copied library, by name or mapplot:: alias and
 # also inside generator expressions, replaced by its static copy.
 function(mapplot_to_static_copies out)
   set(result "")
   foreach(item IN LISTS ARGN)
-    foreach(library IN LISTS mapplot_copied_libraries)
+    foreach(library IN LISTS mapplot_libraries)
       string(REGEX REPLACE "^mapplot_" "" name ${library})
       string(REGEX REPLACE "(^|[^A-Za-z0-9_:])(${library}|mapplot::${name})([^A-Za-z0-9_]|$)"
         "\\1${library}_static\\3" item "${item}")
@@ -22,10 +20,7 @@ function(mapplot_to_static_copies out)
 endfunction()
 
 function(mapplot_make_static_copies)
-  foreach(library IN LISTS mapplot_copied_libraries)
-    if(NOT TARGET ${library})
-      continue()
-    endif()
+  foreach(library IN LISTS mapplot_libraries)
     # Objects the library takes from object libraries come along.
     get_target_property(sources ${library} SOURCES)
     list(FILTER sources INCLUDE REGEX "^\\$<TARGET_OBJECTS:")
