@@ -3,10 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <mapplot/console.hpp>
 #include <mapplot/data_map.hpp>
 #include <string>
 #include <vector>
+
+#include "textout/console_capture.hpp"
 
 namespace {
 

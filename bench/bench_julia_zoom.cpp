@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <mapplot/console.hpp>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,6 +25,7 @@
 #include "julia_zoom/play_julia_zoom.hpp"
 #include "platform/discarding_window_system.hpp"
 #include "platform/qt/qt_window_system.hpp"
+#include "textout/console_capture.hpp"
 
 extern char** environ;
 

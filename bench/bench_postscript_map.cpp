@@ -19,13 +19,13 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <mapplot/console.hpp>
 #include <mapplot/postscript_map.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "psmap/pgplot_binding.hpp"
+#include "textout/console_capture.hpp"
 
 extern char** environ;
 

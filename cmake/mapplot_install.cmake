@@ -24,10 +24,51 @@ function(mapplot_install_export_set name)
     DESTINATION ${mapplot_cmake_dir})
 endfunction()
 
-# The pkg-config file mapplot-<component>.pc. Its paths are relative to the
-# file itself, so the installation can be moved or installed with --prefix.
-# Libraries the component links privately are listed only for static
-# libraries; shared ones record them themselves.
+# Depth first through the mapplot libraries `library` links (public and
+# private); a library is finished once everything it links is.
+function(mapplot_visit_links library)
+  set_property(GLOBAL APPEND PROPERTY mapplot_visited ${library})
+  get_target_property(links ${library} LINK_LIBRARIES)
+  foreach(link IN LISTS links)
+    if(NOT TARGET "${link}")
+      continue()
+    endif()
+    get_target_property(aliased ${link} ALIASED_TARGET)
+    if(aliased)
+      set(link ${aliased})
+    endif()
+    get_target_property(type ${link} TYPE)
+    get_property(visited GLOBAL PROPERTY mapplot_visited)
+    if(link MATCHES "^mapplot_" AND type MATCHES "^(STATIC|SHARED)_LIBRARY$"
+       AND NOT link IN_LIST visited)
+      mapplot_visit_links(${link})
+    endif()
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY mapplot_finished ${library})
+endfunction()
+
+# The mapplot libraries that `roots` link, themselves included, in the order
+# a static link needs them: each before every library it links.
+function(mapplot_link_order out)
+  set_property(GLOBAL PROPERTY mapplot_visited "")
+  set_property(GLOBAL PROPERTY mapplot_finished "")
+  foreach(root IN LISTS ARGN)
+    get_property(visited GLOBAL PROPERTY mapplot_visited)
+    if(NOT root IN_LIST visited)
+      mapplot_visit_links(${root})
+    endif()
+  endforeach()
+  get_property(finished GLOBAL PROPERTY mapplot_finished)
+  list(REVERSE finished)
+  set(${out} ${finished} PARENT_SCOPE)
+endfunction()
+
+# The pkg-config file mapplot-<component>.pc: `-l` for the component's
+# libraries (`LIBRARIES` and all they link, in link order). Its paths are
+# relative to the file itself, so the installation can be moved or installed
+# with --prefix. What the libraries link outside mapplot (STATIC_REQUIRES,
+# STATIC_LIBS) is listed only for static libraries; shared ones record it
+# themselves.
 function(mapplot_install_pkg_config component description)
   cmake_parse_arguments(PARSE_ARGV 2 pc "" "" "LIBRARIES;STATIC_REQUIRES;STATIC_LIBS")
   if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}" OR IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}")
@@ -44,7 +85,8 @@ function(mapplot_install_pkg_config component description)
   set(pc_name mapplot-${component})
   set(pc_description "${description}")
   set(pc_libs "")
-  foreach(library IN LISTS pc_LIBRARIES)
+  mapplot_link_order(libraries ${pc_LIBRARIES})
+  foreach(library IN LISTS libraries)
     get_target_property(output_name ${library} OUTPUT_NAME)
     if(NOT output_name)
       set(output_name ${library})
@@ -66,8 +108,7 @@ endfunction()
 set(mapplot_components datamap)
 mapplot_install_export_set(common mapplot_textout mapplot_request)
 mapplot_install_export_set(datamap mapplot_datamap)
-mapplot_install_pkg_config(datamap "mapplot's data files: data_map"
-  LIBRARIES mapplot_datamap mapplot_request mapplot_textout)
+mapplot_install_pkg_config(datamap "mapplot's data files: data_map" LIBRARIES mapplot_datamap)
 
 set(header_exclusions "")
 if(MAPPLOT_PLOTFILES)
@@ -75,7 +116,7 @@ if(MAPPLOT_PLOTFILES)
   mapplot_install_export_set(psmap mapplot_psmap)
   get_filename_component(pgplot_library_dir "${PGPLOT_LIBRARY}" DIRECTORY)
   mapplot_install_pkg_config(psmap "mapplot's plot files through PGPLOT: postscript_map"
-    LIBRARIES mapplot_psmap mapplot_request mapplot_textout
+    LIBRARIES mapplot_psmap
     STATIC_REQUIRES x11 libpng zlib
     STATIC_LIBS -L${pgplot_library_dir} -lcpgplot -lpgplot -lgfortran -lm -pthread)
   install(FILES ${PROJECT_SOURCE_DIR}/cmake/FindPGPLOT.cmake DESTINATION ${mapplot_cmake_dir})
@@ -87,9 +128,9 @@ if(MAPPLOT_SCREEN)
   list(APPEND mapplot_components screenmap)
   mapplot_install_export_set(screenmap
     mapplot_platform mapplot_platform_qt mapplot_screenmap mapplot_julia mapplot_julia_zoom)
-  mapplot_install_pkg_config(screenmap "mapplot's maps in windows on Qt 6: screen_map"
-    LIBRARIES mapplot_screenmap mapplot_request mapplot_platform_qt mapplot_platform
-    mapplot_textout
+  mapplot_install_pkg_config(screenmap
+    "mapplot's maps in windows on Qt 6: screen_map, the Julia zoom"
+    LIBRARIES mapplot_julia_zoom mapplot_screenmap
     STATIC_REQUIRES Qt6Widgets
     STATIC_LIBS -pthread)
   install(TARGETS julia_zoom RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

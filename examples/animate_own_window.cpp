@@ -24,7 +24,7 @@ void play_wave() {
         z[p + q * side] = std::sin(x[p] + phase) * std::cos(y[q]);
     }
     // The float overloads work on copies: x, y and z are left as they are.
-    mapplot::screen_map(x, y, mapplot::grid_view<float>{z.data(), side, side},
+    mapplot::screen_map(x, y, mapplot::grid_view<float>::of(z, side, side),
                         {.xlabel = "x",
                          .ylabel = "y",
                          .title = "Travelling wave",

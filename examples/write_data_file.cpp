@@ -7,10 +7,11 @@
 int main() {
   const std::vector<float> x{-1, 1};
   const std::vector<float> y{0, 0.5, 1};
-  // Value (p, q) belongs to x[p] and y[q] and stands at p + q * x.size().
+  // Value (p, q) belongs to x[p] and y[q] and stands at p + q * x.size();
+  // grid_view::of checks that z holds the 2 x 3 values.
   const std::vector<float> z{1, 2, 3, 4, 5, 6};
   try {
-    mapplot::data_map(x, y, mapplot::grid_view<float>{z.data(), x.size(), y.size()},
+    mapplot::data_map(x, y, mapplot::grid_view<float>::of(z, x.size(), y.size()),
                       {.title = "Six values", .filename = "field.dat"});
   } catch (const std::exception& failure) {
     // A file that cannot be written, or a blank name: nothing was replaced.

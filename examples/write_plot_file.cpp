@@ -17,7 +17,7 @@ int main() {
   try {
     // The device type chooses the format; a file name ending in "ps" takes
     // its letters ("field.ps" with device "cps" would write "field.cps").
-    mapplot::postscript_map(x, y, mapplot::grid_view<double>{z.data(), nx, ny},
+    mapplot::postscript_map(x, y, mapplot::grid_view<double>::of(z, nx, ny),
                             {.logscale = true,
                              .xlabel = "x",
                              .ylabel = "y",

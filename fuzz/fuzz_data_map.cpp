@@ -10,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <mapplot/console.hpp>
 #include <mapplot/data_map.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -20,6 +19,7 @@
 
 #include "fuzz_input.hpp"
 #include "fuzz_scratch_folder.hpp"
+#include "textout/console_capture.hpp"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <mapplot/console.hpp>
 #include <mapplot/postscript_map.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -24,6 +23,7 @@
 #include "psmap/device_type.hpp"
 #include "psmap/plot_completeness.hpp"
 #include "recorded_pgplot.hpp"
+#include "textout/console_capture.hpp"
 
 namespace {
 

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Checks mapplot the way another project uses it, from outside:
 # - installs the optimised build (static libraries) into a scratch prefix,
-#   builds examples/ against it with find_package and the data file example
-#   with pkg-config alone, runs them off screen and checks their files;
-# - does the same with shared libraries, then packs them as a .deb and checks
-#   its contents and dependencies;
+#   builds examples/ against it with find_package, and each component's
+#   example (and a caller of the Julia zoom) with its pkg-config file alone,
+#   runs them off screen and checks their files;
+# - does the same with shared libraries, checks that they export only the
+#   public API and what they take from each other, then packs them as a .deb
+#   and checks its contents and dependencies;
 # - builds the data file part alone inside a consumer (add_subdirectory, Qt
 #   and PGPLOT switched off), and checks that it builds no tests or
 #   benchmarks and that its installation offers only that component;
@@ -48,55 +50,168 @@ check_data_example() {
     fail "$program: console says $(cat "$folder/console.txt")"
 }
 
-# Runs the examples built in $1 in folders of their own under $2.
-check_examples() {
-  local programs=$1 folder=$2
-  check_data_example "$programs/write_data_file" "$folder/data"
+check_plot_example() {
+  local program=$1 folder=$2
+  mkdir -p "$folder"
+  (cd "$folder" && "$program" >console.txt) || fail "$program failed"
+  [ "$(cat "$folder/console.txt")" = "  Output in field.ps" ] ||
+    fail "$program: console says $(cat "$folder/console.txt")"
+  [ "$(head -c 10 "$folder/field.ps")" = "%!PS-Adobe" ] && tail -n 3 "$folder/field.ps" | grep -q '^%%EOF' ||
+    fail "$program: field.ps is no complete PostScript file"
+}
 
-  mkdir -p "$folder/plot"
-  (cd "$folder/plot" && "$programs/write_plot_file" >console.txt) || fail "write_plot_file failed"
-  [ "$(cat "$folder/plot/console.txt")" = "  Output in field.ps" ] ||
-    fail "write_plot_file: console says $(cat "$folder/plot/console.txt")"
-  [ "$(head -c 10 "$folder/plot/field.ps")" = "%!PS-Adobe" ] && tail -n 3 "$folder/plot/field.ps" | grep -q '^%%EOF' ||
-    fail "write_plot_file: field.ps is no complete PostScript file"
-
-  mkdir -p "$folder/window"
-  (cd "$folder/window" && "$programs/animate_own_window" >console.txt 2>messages.txt) ||
-    fail "animate_own_window failed: $(cat "$folder/window/messages.txt")"
-  [ ! -s "$folder/window/console.txt" ] || fail "animate_own_window wrote $(cat "$folder/window/console.txt")"
-  local picture=$folder/window/animate_own_window-window-101.png
-  grep -q "saved as animate_own_window-window-101.png" "$folder/window/messages.txt" && [ -f "$picture" ] ||
-    fail "animate_own_window saved no picture of window 101"
+check_window_example() {
+  local program=$1 folder=$2
+  mkdir -p "$folder"
+  (cd "$folder" && "$program" >console.txt 2>messages.txt) ||
+    fail "$program failed: $(cat "$folder/messages.txt")"
+  [ ! -s "$folder/console.txt" ] || fail "$program wrote $(cat "$folder/console.txt")"
+  local picture=$folder/animate_own_window-window-101.png
+  grep -q "saved as animate_own_window-window-101.png" "$folder/messages.txt" && [ -f "$picture" ] ||
+    fail "$program saved no picture of window 101"
   # The map's square (left of the legend) runs from black to white.
   local extremes
   extremes=$(convert "$picture" -crop 262x262+4+4 -colorspace Gray -format '%[fx:minima] %[fx:maxima]' info:)
   awk -v e="$extremes" 'BEGIN { split(e, v, " "); exit !(v[1] < 0.05 && v[2] > 0.95) }' ||
-    fail "animate_own_window: the map in its picture spans only $extremes"
-
-  # A map_widget in the example's own main window, saved as the widget shows it.
-  mkdir -p "$folder/widget"
-  (cd "$folder/widget" && "$programs/map_widget_window" --snapshot widget.png >console.txt 2>messages.txt) ||
-    fail "map_widget_window failed: $(cat "$folder/widget/messages.txt")"
-  [ -f "$folder/widget/widget.png" ] || fail "map_widget_window saved no picture"
-  extremes=$(convert "$folder/widget/widget.png" -crop 200x200+4+4 -colorspace Gray -format '%[fx:minima] %[fx:maxima]' info:)
-  awk -v e="$extremes" 'BEGIN { split(e, v, " "); exit !(v[1] < 0.05 && v[2] > 0.95) }' ||
-    fail "map_widget_window: the map in its picture spans only $extremes"
+    fail "$program: the map in its picture spans only $extremes"
 }
 
-# A program of its own built with pkg-config alone: no Qt, no PGPLOT.
-check_pkg_config_consumer() {
-  local prefix=$1 folder=$2
-  local pc_folder flags
-  pc_folder=$(dirname "$(find "$prefix" -name mapplot-datamap.pc)")
-  flags=$(PKG_CONFIG_PATH=$pc_folder pkg-config --cflags --libs mapplot-datamap)
-  case "$flags" in *Qt* | *qt* | *pgplot*) fail "mapplot-datamap.pc pulls in $flags" ;; esac
+# The Julia zoom as a caller of the screenmap component runs it: its 335
+# console lines are julia_zoom's.
+check_julia_zoom_caller() {
+  local program=$1 folder=$2
   mkdir -p "$folder"
-  # shellcheck disable=SC2086 # the flags are words
-  g++ -std=c++20 -Wall -Wextra -Werror examples/write_data_file.cpp $flags -o "$folder/write_data_file"
-  if readelf -d "$folder/write_data_file" | grep -q 'NEEDED.*\(Qt\|pgplot\)'; then
-    fail "the pkg-config consumer loads Qt or PGPLOT"
-  fi
-  LD_LIBRARY_PATH=$(dirname "$pc_folder") check_data_example "$folder/write_data_file" "$folder/run"
+  (cd "$folder" && "$program" >julia.txt 2>/dev/null) || fail "$program failed"
+  cmp -s "$folder/julia.txt" tests/julia_zoom/julia_console.txt || fail "$program wrote other lines"
+}
+
+
+# The map_widget example: a main window of its own with the widget, saved as
+# the widget shows it; its map runs from black to white.
+check_widget_example() {
+  local program=$1 folder=$2
+  mkdir -p "$folder"
+  (cd "$folder" && "$program" --snapshot widget.png >console.txt 2>messages.txt) ||
+    fail "$program failed: $(cat "$folder/messages.txt")"
+  [ -f "$folder/widget.png" ] || fail "$program saved no picture"
+  local extremes
+  extremes=$(convert "$folder/widget.png" -crop 200x200+4+4 -colorspace Gray -format '%[fx:minima] %[fx:maxima]' info:)
+  awk -v e="$extremes" 'BEGIN { split(e, v, " "); exit !(v[1] < 0.05 && v[2] > 0.95) }' ||
+    fail "$program: the map in its picture spans only $extremes"
+}
+# Runs the examples built in $1 in folders of their own under $2.
+check_examples() {
+  local programs=$1 folder=$2
+  check_data_example "$programs/write_data_file" "$folder/data"
+  check_plot_example "$programs/write_plot_file" "$folder/plot"
+  check_window_example "$programs/animate_own_window" "$folder/window"
+  check_widget_example "$programs/map_widget_window" "$folder/widget"
+}
+
+# Programs of their own built with one component's pkg-config file alone,
+# static and shared alike: the data file without Qt or PGPLOT, the plot file
+# without Qt, the screen map and the Julia zoom without PGPLOT.
+check_pkg_config_consumers() {
+  local prefix=$1 folder=$2
+  local pc_folder
+  pc_folder=$(dirname "$(find "$prefix" -name mapplot-datamap.pc)")
+  mkdir -p "$folder"
+  cat >"$folder/julia_zoom_caller.cpp" <<'EOF_CALLER'
+#include <mapplot/application.hpp>
+#include <mapplot/julia_zoom.hpp>
+
+int main(int argc, char** argv) {
+  return mapplot::run_windowed_program(argc, argv, "julia_zoom_caller", mapplot::julia_zoom);
+}
+EOF_CALLER
+  local component source program flags
+  for component in datamap:examples/write_data_file.cpp psmap:examples/write_plot_file.cpp \
+    screenmap:examples/animate_own_window.cpp screenmap:$folder/julia_zoom_caller.cpp; do
+    source=${component#*:}
+    component=${component%%:*}
+    program=$folder/$(basename "$source" .cpp)
+    flags=$(PKG_CONFIG_PATH=$pc_folder pkg-config --cflags --libs "mapplot-$component") ||
+      fail "pkg-config knows no mapplot-$component"
+    case "$component:$flags" in
+      datamap:*Qt* | datamap:*qt* | datamap:*pgplot* | psmap:*Qt* | psmap:*qt* | screenmap:*pgplot*)
+        fail "mapplot-$component.pc pulls in $flags" ;;
+    esac
+    # shellcheck disable=SC2086 # the flags are words
+    g++ -std=c++20 -Wall -Wextra -Werror "$source" $flags -o "$program" ||
+      fail "$source does not link with mapplot-$component.pc alone: $flags"
+    if [ "$component" != screenmap ] && readelf -d "$program" | grep -q 'NEEDED.*Qt'; then
+      fail "$program loads Qt"
+    fi
+    if [ "$component" = datamap ] && readelf -d "$program" | grep -q 'NEEDED.*pgplot'; then
+      fail "$program loads PGPLOT"
+    fi
+  done
+  export LD_LIBRARY_PATH
+  LD_LIBRARY_PATH=$(dirname "$pc_folder")
+  check_data_example "$folder/write_data_file" "$folder/run-data"
+  check_plot_example "$folder/write_plot_file" "$folder/run-plot"
+  check_window_example "$folder/animate_own_window" "$folder/run-window"
+  check_julia_zoom_caller "$folder/julia_zoom_caller" "$folder/run-julia"
+  unset LD_LIBRARY_PATH
+}
+
+# The shared libraries export mapplot's public API (what include/mapplot
+# marks MAPPLOT_API) and of the rest only what another of the installed
+# binaries takes from them: nothing from the standard library, no internal
+# helper.
+check_exported_symbols() {
+  local prefix=$1
+  # A function declared in a public header without its mark would be hidden.
+  local unmarked
+  unmarked=$(grep -nE '^[A-Za-z_][A-Za-z0-9_:<>, ]*[ &*]+[a-z_][a-z0-9_]*\(' include/mapplot/*.hpp |
+    grep -vE '^[^:]+:[0-9]+:(MAPPLOT_API|inline|template|static|constexpr|using|return|#)' || true)
+  [ -z "$unmarked" ] || fail "public declarations without MAPPLOT_API:
+$unmarked"
+  local libraries public
+  libraries=$(find "$prefix" -name 'libmapplot_*.so.*.*.*' | sort)
+  public=$({
+    grep -ohE 'class MAPPLOT_API [A-Za-z0-9_]+' include/mapplot/*.hpp | awk '{ print $3 }'
+    grep -hE '^MAPPLOT_API ' include/mapplot/*.hpp | sed -E 's/\(.*//' | awk '{ print $NF }'
+  } | sort -u)
+  local library others wrong=""
+  for library in $libraries; do
+    # What the other libraries and julia_zoom take from the libraries.
+    others=$(for binary in $libraries "$prefix/bin/julia_zoom"; do
+      [ "$binary" = "$library" ] || nm -DC --undefined-only "$binary"
+    done | sed -E 's/^ *U //' | sort -u)
+    wrong+=$(nm -DC --defined-only "$library" | cut -d' ' -f3- |
+      awk -v public="$public" -v others="$others" -v library="$(basename "$library")" '
+        BEGIN {
+          split(public, names, "\n"); for (i in names) is_public[names[i]] = 1
+          split(others, taken, "\n")
+          for (i in taken) {
+            is_taken[taken[i]] = 1
+            # A class another binary derives from is exported whole.
+            if (sub(/^(typeinfo|vtable) for /, "", taken[i])) is_base[taken[i]] = 1
+          }
+        }
+        {
+          name = $0
+          sub(/^(typeinfo name for|typeinfo for|vtable for) /, "", name)
+          if (name ~ /^mapplot::[A-Za-z0-9_]+/) {
+            match(name, /^mapplot::[A-Za-z0-9_]+/)
+            if (substr(name, 10, RLENGTH - 9) in is_public || substr(name, 1, RLENGTH) in is_base) next
+            if ($0 in is_taken) next
+          }
+          print library ": " $0
+        }')
+    wrong+=$'\n'
+  done
+  wrong=$(grep -v '^$' <<<"$wrong" || true)
+  [ -z "$wrong" ] || fail "the shared libraries export more than the public API and what they take from each other:
+$wrong"
+  local name
+  for name in $public; do
+    for library in $libraries; do
+      nm -DC --defined-only "$library" | grep -q " mapplot::$name\b" && continue 2
+    done
+    fail "no shared library exports mapplot::$name"
+  done
 }
 
 build_examples() {
@@ -109,7 +224,7 @@ echo "check-package: static libraries, find_package and pkg-config" >&2
 cmake --install "$optimised" --prefix "$scratch/static" >/dev/null
 build_examples "$scratch/static" "$scratch/static-examples"
 check_examples "$scratch/static-examples" "$scratch/static-run"
-check_pkg_config_consumer "$scratch/static" "$scratch/static-pkg-config"
+check_pkg_config_consumers "$scratch/static" "$scratch/static-pkg-config"
 diff <(cd include && ls mapplot/*.hpp) <(cd "$scratch/static/include" && ls mapplot/*.hpp) >/dev/null ||
   fail "the installed headers are not include/mapplot's"
 
@@ -120,9 +235,10 @@ cmake --build "$shared" >/dev/null
 cmake --install "$shared" --prefix "$scratch/shared" >/dev/null
 library=$(find "$scratch/shared" -name 'libmapplot_datamap.so.*.*.*')
 readelf -d "$library" | grep -q 'SONAME.*\[libmapplot_datamap\.so\.[0-9]' || fail "$library has no versioned SONAME"
+check_exported_symbols "$scratch/shared"
 build_examples "$scratch/shared" "$scratch/shared-examples"
 check_examples "$scratch/shared-examples" "$scratch/shared-run"
-check_pkg_config_consumer "$scratch/shared" "$scratch/shared-pkg-config"
+check_pkg_config_consumers "$scratch/shared" "$scratch/shared-pkg-config"
 (cd "$scratch/shared-run" && "$scratch/shared/bin/julia_zoom" >julia.txt 2>/dev/null) || fail "the installed julia_zoom failed"
 cmp -s "$scratch/shared-run/julia.txt" tests/julia_zoom/julia_console.txt || fail "the installed julia_zoom wrote other lines"
 
@@ -150,7 +266,7 @@ programs=$(ninja -C "$data_only" -t targets all | awk -F: '$2 ~ /EXECUTABLE_LINK
 check_data_example "$PWD/$data_only/write_data_file" "$scratch/data-only-run"
 cmake --install "$data_only" --prefix "$scratch/data-only" >/dev/null
 [ "$(cd "$scratch/data-only/include" && echo mapplot/*)" = \
-  "mapplot/console.hpp mapplot/data_map.hpp mapplot/map_request.hpp" ] ||
+  "mapplot/console.hpp mapplot/data_map.hpp mapplot/export.hpp mapplot/map_request.hpp" ] ||
   fail "the data file part installs $(cd "$scratch/data-only/include" && echo mapplot/*)"
 mkdir "$scratch/probe"
 cat >"$scratch/probe/CMakeLists.txt" <<'EOF'

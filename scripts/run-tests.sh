@@ -15,10 +15,13 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMAPPLOT_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DMAPPLOT_TESTS=ON -DMAPPLOT_BENCHMARKS=OFF >/dev/null
 cmake --build "$build"
 
+# The tests carry their sanitizer options as test properties.
+ctest --test-dir "$build" --output-on-failure --timeout 600 -j 2
+
+# The fuzzers run outside CTest.
 export ASAN_OPTIONS="detect_leaks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/leak_suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --test-dir "$build" --output-on-failure --timeout 600 -j 2
 scripts/run-fuzzers.sh
 
 scripts/check-package.sh

@@ -12,23 +12,6 @@ namespace {
 // julia_zoom draws into the first own window, and the program opens no other.
 constexpr int zoom_window = 101;
 
-// Takes the frames of the zoom's window while it lives, and none after, on
-// every way out.
-class zoom_frames_receiver {
- public:
-  explicit zoom_frames_receiver(zoom_recording& recording)
-      : id_(add_frame_receiver([&recording](const presented_frame& frame) {
-          if (frame.window_number == zoom_window)
-            recording.take({frame.width, frame.height, frame.pixels});
-        })) {}
-  ~zoom_frames_receiver() { remove_frame_receiver(id_); }
-  zoom_frames_receiver(const zoom_frames_receiver&) = delete;
-  zoom_frames_receiver& operator=(const zoom_frames_receiver&) = delete;
-
- private:
-  int id_;
-};
-
 }  // namespace
 
 std::function<void()> zoom_routine(const zoom_options& options) {
@@ -38,7 +21,12 @@ std::function<void()> zoom_routine(const zoom_options& options) {
     const bool off_screen = layer_runs_off_screen();
     zoom_recording recording(options, julia_frame_count, off_screen);
     {
-      const zoom_frames_receiver receiver(recording);
+      // Takes the frames of the zoom's window while the zoom runs, and none
+      // after, on every way out.
+      const frame_subscription frames([&recording](const presented_frame& frame) {
+        if (frame.window_number == zoom_window)
+          recording.take({frame.width, frame.height, frame.pixels});
+      });
       julia_zoom();
     }
     recording.finish();

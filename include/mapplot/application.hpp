@@ -5,6 +5,7 @@
 /// screen_map() (CMake: mapplot::screenmap).
 
 #include <functional>
+#include <mapplot/export.hpp>
 #include <string_view>
 
 namespace mapplot {
@@ -86,7 +87,7 @@ namespace mapplot {
 ///         Does not return when a signal cancelled the run.
 /// \throws std::logic_error  Called again while a windowing layer runs
 ///         (nested, or from another thread).
-int run_windowed_program(int argc, char** argv, std::string_view application_name,
-                         std::function<void()> program);
+MAPPLOT_API int run_windowed_program(int argc, char** argv, std::string_view application_name,
+                                     std::function<void()> program);
 
 }  // namespace mapplot

@@ -12,6 +12,7 @@
 /// label, the y label and the title, each after one blank. A text line
 /// longer than 80 characters goes on after one blank on the next line.
 
+#include <mapplot/export.hpp>
 #include <mapplot/map_request.hpp>
 #include <span>
 #include <string_view>
@@ -72,25 +73,25 @@ namespace mapplot {
 /// \throws std::system_error  The file cannot be created or written (missing
 ///         folder, full disk, file size limit, ...); the message names the
 ///         file and the reason.
-void data_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
-              const data_options& options = {});
+MAPPLOT_API void data_map(std::span<const float> x, std::span<const float> y,
+                          std::span<const float> z, const data_options& options = {});
 
 /// The same from double-precision data, each value rounded to the nearest
 /// single-precision one (beyond its range: an infinity). The default title
 /// is "Representation of y=y(x)". Throws as the core does.
-void data_map(std::span<const double> x, std::span<const double> y, std::span<const double> z,
-              const data_options& options = {});
+MAPPLOT_API void data_map(std::span<const double> x, std::span<const double> y,
+                          std::span<const double> z, const data_options& options = {});
 
 /// The same from a grid: its z.nx * z.ny values are written column by column
 /// (x index fastest), and checked against the nx * ny of x and y as the
 /// core checks a flat z. Throws as the core does, and std::invalid_argument
 /// when z.nx * z.ny overflows std::size_t.
-void data_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
-              const data_options& options = {});
+MAPPLOT_API void data_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
+                          const data_options& options = {});
 
 /// The same from a double-precision grid, each value rounded to single
 /// precision. Throws as the single-precision grid overload does.
-void data_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
-              const data_options& options = {});
+MAPPLOT_API void data_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
+                          const data_options& options = {});
 
 }  // namespace mapplot

@@ -7,6 +7,7 @@
 
 #include <complex>
 #include <cstddef>
+#include <mapplot/export.hpp>
 #include <span>
 
 namespace mapplot {
@@ -26,13 +27,13 @@ struct julia_frame {
 
 /// The repelling fixed point z* of z^2 + i that the zoom closes in on,
 /// about (1.3002425, -0.6248105).
-std::complex<float> julia_fixed_point();
+MAPPLOT_API std::complex<float> julia_fixed_point();
 
 /// The window of frame `k`, computed like julia_grid() whatever the caller's
 /// floating-point environment.
 /// \param k  The frame, 1 .. 335.
 /// \throws std::out_of_range  `k` is outside 1 .. 335.
-julia_frame julia_window(int k);
+MAPPLOT_API julia_frame julia_window(int k);
 
 /// Fills a frame's coordinates and escape-time grid. Larger spans keep their
 /// extra values. The grid is the same, bit for bit, however many cores the
@@ -47,8 +48,8 @@ julia_frame julia_window(int k);
 /// \param A  At least 121 * 121 values: A(p, q) at (p + 60) + (q + 60) * 121,
 ///           from -2 up to limit + 1.
 /// \throws std::invalid_argument  A span is too short; nothing is written.
-void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y,
-                std::span<float> A);
+MAPPLOT_API void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y,
+                            std::span<float> A);
 
 /// The escape-time counts of a view of any size and depth, one start point
 /// per pixel, by julia_grid()'s rule: from -2 up to limit + 1, a start with
@@ -71,13 +72,14 @@ void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y
 ///                at i + j * columns. Further values are kept.
 /// \throws std::invalid_argument  counts holds fewer than columns * rows
 ///         values, or columns * rows overflows; nothing is written.
-void julia_counts(long double cx, long double cy, long double ray_x, long double ray_y, int limit,
-                  std::size_t columns, std::size_t rows, std::span<float> counts);
+MAPPLOT_API void julia_counts(long double cx, long double cy, long double ray_x, long double ray_y,
+                              int limit, std::size_t columns, std::size_t rows,
+                              std::span<float> counts);
 
 /// The program's routine: the 335 frames, each announced by one console line
 /// ("           1 Ray =    1.900000    ") and drawn by screen_map() into an
 /// own window (101 in a program that opens no other), titled "Julia set".
 /// Call it from the routine given to run_windowed_program().
-void julia_zoom();
+MAPPLOT_API void julia_zoom();
 
 }  // namespace mapplot

@@ -6,7 +6,11 @@
 /// grid flattened into one array), then each output's optional arguments.
 
 #include <cstddef>
+#include <limits>
 #include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace mapplot {
@@ -16,11 +20,32 @@ namespace mapplot {
 /// stands at `data[p + q * nx]`. The map operations only read it, and only
 /// while they run; the grid's nx and ny need not equal the sizes of x and y
 /// (see each operation).
+///
+/// Make one with of(), which checks that the values are there:
+/// `mapplot::grid_view<float>::of(z, nx, ny)` for a std::vector<float> z. The
+/// members can also be given directly (`{z.data(), nx, ny}`); then nothing
+/// checks them, and a grid with fewer than nx * ny values is read past its end.
 template <class T>
 struct grid_view {
   const T* data;   ///< The nx * ny values; may be null when nx * ny is 0.
   std::size_t nx;  ///< Values along x: the first, fastest index.
   std::size_t ny;  ///< Values along y: the second index.
+
+  /// A view of the first nx * ny of `values` as a grid of nx by ny.
+  /// \throws std::invalid_argument  `values` holds fewer than nx * ny
+  ///         values, or nx * ny overflows std::size_t.
+  static grid_view of(std::span<const T> values, std::size_t nx, std::size_t ny) {
+    if (ny != 0 && nx > std::numeric_limits<std::size_t>::max() / ny) {
+      throw std::invalid_argument("grid_view: a grid of " + std::to_string(nx) + " x " +
+                                  std::to_string(ny) + " values overflows the size of an array");
+    }
+    if (values.size() < nx * ny) {
+      throw std::invalid_argument("grid_view: a grid of " + std::to_string(nx) + " x " +
+                                  std::to_string(ny) + " values over only " +
+                                  std::to_string(values.size()) + " values");
+    }
+    return {values.data(), nx, ny};
+  }
 };
 
 /// The x label when none is given.
@@ -87,8 +112,13 @@ struct postscript_options {
   /// of those two letters unless the device is "ps": "field.ps" with "cps"
   /// writes "field.cps", "plot.dat" stays "plot.dat".
   std::optional<std::string_view> filename{};
-  /// A PGPLOT device type: "ps" (default), "cps", "vps", "vcps", "png",
-  /// "null", ... whatever the installed PGPLOT offers.
+  /// A PGPLOT device type, one of "ps" (default: PostScript, landscape),
+  /// "vps" (PostScript, portrait), "cps" and "vcps" (colour PostScript),
+  /// "gif" and "vgif", "png" and "tpng", "latex", "null" (no file), and the X
+  /// window devices "xwindow" and "xserve" (no file). Case does not matter,
+  /// and two letters or more that fit one type suffice. Other devices, even
+  /// those the installed PGPLOT offers, are refused (std::invalid_argument),
+  /// because their files cannot be checked complete.
   std::optional<std::string_view> device{};
 };
 

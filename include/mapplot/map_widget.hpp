@@ -7,6 +7,7 @@
 /// run_windowed_program() is needed.
 
 #include <QWidget>
+#include <mapplot/export.hpp>
 #include <mapplot/map_request.hpp>
 #include <memory>
 #include <span>
@@ -28,7 +29,7 @@ struct map_widget_state;
 /// F1 or `?` lists these keys. A zoomed view is drawn again from the data at
 /// the widget's resolution. The legend keeps the whole map's minimum and
 /// maximum; the line under the map shows the visible x and y ranges.
-class map_widget : public QWidget {
+class MAPPLOT_API map_widget : public QWidget {
  public:
   /// An empty widget ("no map yet") until set_map() is called.
   explicit map_widget(QWidget* parent = nullptr);

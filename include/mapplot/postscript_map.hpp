@@ -6,6 +6,7 @@
 /// or double precision and a flat or two-dimensional grid. It needs PGPLOT
 /// but not Qt (CMake: mapplot::psmap; pkg-config: mapplot-psmap).
 
+#include <mapplot/export.hpp>
 #include <mapplot/map_request.hpp>
 #include <span>
 
@@ -32,11 +33,14 @@ namespace mapplot {
 ///           in "ps" takes the type in place of those two letters unless it
 ///           is "ps" ("Map.cps" for "cps").
 ///
-/// Devices: PS, VPS, CPS and VCPS (PostScript), GIF and VGIF, PNG and TPNG,
-/// LATEX, NULL (no file) and PGPLOT's X window devices XWINDOW and XSERVE (no
-/// file; they open on the program's X display, and PGPLOT asks on standard
-/// input before it closes the window). Case does not matter, and a type may
-/// be shortened to two letters or more that fit one device only.
+/// Devices: PS and CPS (PostScript, grey and colour, landscape pages), VPS
+/// and VCPS (the same on portrait pages), GIF and VGIF (landscape, portrait),
+/// PNG and TPNG (transparent background), LATEX, NULL (no file) and PGPLOT's
+/// X window devices XWINDOW and XSERVE (no file; they open on the program's X
+/// display, and PGPLOT asks on standard input before it closes the window).
+/// Case does not matter, and a type may be shortened to two letters or more
+/// that fit one device only. Any other device, even one the installed PGPLOT
+/// offers, is refused: its output cannot be checked complete.
 ///
 /// The file appears under its name only when complete: PGPLOT writes a
 /// temporary file beside the target, which is checked for its format's
@@ -79,25 +83,25 @@ namespace mapplot {
 ///         (missing folder, full disk, file size limit, ...); the message
 ///         names the file and the reason.
 /// \throws std::bad_alloc  Memory for the plot's copy of the grid runs out.
-void postscript_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
-                    const postscript_options& options = {});
+MAPPLOT_API void postscript_map(std::span<const float> x, std::span<const float> y,
+                                std::span<const float> z, const postscript_options& options = {});
 
 /// The same from double-precision data, each value rounded to the nearest
 /// single-precision one.
-void postscript_map(std::span<const double> x, std::span<const double> y, std::span<const double> z,
-                    const postscript_options& options = {});
+MAPPLOT_API void postscript_map(std::span<const double> x, std::span<const double> y,
+                                std::span<const double> z, const postscript_options& options = {});
 
 /// The same from a grid: its z.nx * z.ny values are taken column by column
 /// (x index fastest) and checked against the nx * ny of x and y as the core
 /// checks a flat z.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
-void postscript_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
-                    const postscript_options& options = {});
+MAPPLOT_API void postscript_map(std::span<const float> x, std::span<const float> y,
+                                grid_view<float> z, const postscript_options& options = {});
 
 /// The same from a double-precision grid, each value rounded to single
 /// precision.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
-void postscript_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
-                    const postscript_options& options = {});
+MAPPLOT_API void postscript_map(std::span<const double> x, std::span<const double> y,
+                                grid_view<double> z, const postscript_options& options = {});
 
 }  // namespace mapplot

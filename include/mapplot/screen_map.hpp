@@ -8,6 +8,7 @@
 /// starts the windowing layer with run_windowed_program() and calls
 /// screen_map() from the routine it gives it.
 
+#include <mapplot/export.hpp>
 #include <mapplot/map_request.hpp>
 #include <span>
 
@@ -75,26 +76,26 @@ namespace mapplot {
 /// (hidden, minimised) holds a call up by at most about 100 ms.
 ///
 /// \throws std::bad_alloc  Memory for the kept copy runs out.
-void screen_map(std::span<const double> x, std::span<const double> y, std::span<const double> z,
-                const screen_options& options = {});
+MAPPLOT_API void screen_map(std::span<const double> x, std::span<const double> y,
+                            std::span<const double> z, const screen_options& options = {});
 
 /// The same from single-precision data: the caller's arrays are only read,
 /// and the window keeps the values as single precision (the scale works in
 /// double precision, on the values widened exactly).
-void screen_map(std::span<const float> x, std::span<const float> y, std::span<const float> z,
-                const screen_options& options = {});
+MAPPLOT_API void screen_map(std::span<const float> x, std::span<const float> y,
+                            std::span<const float> z, const screen_options& options = {});
 
 /// The same from a grid, read in memory order (x index fastest): the
 /// caller's arrays are only read. The grid needs at least as many values as
 /// x.size() * y.size(), whatever its own nx and ny.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
-void screen_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
-                const screen_options& options = {});
+MAPPLOT_API void screen_map(std::span<const double> x, std::span<const double> y,
+                            grid_view<double> z, const screen_options& options = {});
 
 /// The same from a single-precision grid, kept in single precision: the
 /// caller's arrays are only read. The Julia zoom calls this one.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
-void screen_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
-                const screen_options& options = {});
+MAPPLOT_API void screen_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
+                            const screen_options& options = {});
 
 }  // namespace mapplot

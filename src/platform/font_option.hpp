@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 // A font as the option text t'face'h<height>w<width> names it: the face and the
@@ -19,9 +21,9 @@ inline constexpr int largest_font_size = 1000;
 
 // "t'modern'h14w9" gives {modern, 14, 9}. Nothing for malformed text, an empty
 // face or a size outside 1..largest_font_size, so the caller keeps its font.
-std::optional<font_choice> parse_font_option(std::string_view option_text);
+MAPPLOT_INTERNAL_API std::optional<font_choice> parse_font_option(std::string_view option_text);
 
 // The font of a window in text use: Terminal, 12 pixels high, 8 wide.
-font_choice terminal_font();
+MAPPLOT_INTERNAL_API font_choice terminal_font();
 
 }  // namespace mapplot

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <optional>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 // How fast frames follow one another on screen, and whether they stop: the
@@ -24,17 +26,17 @@ class frame_pace {
 
   // Frames twice as often, but no more often than one a `shortest` (the
   // screen's refresh period); half as often, but at least one a second.
-  void double_pace(clock::duration shortest);
-  void halve_pace(clock::duration shortest);
+  MAPPLOT_INTERNAL_API void double_pace(clock::duration shortest);
+  MAPPLOT_INTERNAL_API void halve_pace(clock::duration shortest);
 
-  void pause();
-  void resume();
+  MAPPLOT_INTERNAL_API void pause();
+  MAPPLOT_INTERNAL_API void resume();
   // While paused: lets one more frame be presented. Otherwise nothing.
-  void step();
-  bool paused() const;
+  MAPPLOT_INTERNAL_API void step();
+  MAPPLOT_INTERNAL_API bool paused() const;
 
   // Ends every wait at once, now and later.
-  void cancel();
+  MAPPLOT_INTERNAL_API void cancel();
 
   // Waits for the turn of a window's next frame and returns the time that turn
   // fell due, which the window passes back as `previous_turn` for the frame
@@ -44,8 +46,8 @@ class frame_pace {
   // and then does not slow the whole run down; a window more than a whole
   // interval behind starts a new grid. No turn comes while paused but for
   // steps. Nothing when cancelled.
-  std::optional<clock::time_point> wait_for_turn(std::optional<clock::time_point> previous_turn,
-                                                 clock::duration shortest);
+  MAPPLOT_INTERNAL_API std::optional<clock::time_point> wait_for_turn(
+      std::optional<clock::time_point> previous_turn, clock::duration shortest);
 
  private:
   mutable std::mutex lock_;

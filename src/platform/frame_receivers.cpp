@@ -1,9 +1,11 @@
 #include "platform/frame_receivers.hpp"
 
 #include <atomic>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace mapplot {
@@ -27,7 +29,13 @@ receiver_registry& registry() {
 int add_frame_receiver(frame_receiver receiver) {
   receiver_registry& frames = registry();
   std::scoped_lock lock(frames.lock);
-  const int id = frames.next_id++;
+  // Ids wrap around after INT_MAX receivers but never repeat one in use, and
+  // are never 0, which a frame_subscription takes for "none".
+  int id = 0;
+  do {
+    id = frames.next_id;
+    frames.next_id = id == std::numeric_limits<int>::max() ? 1 : id + 1;
+  } while (frames.receivers.contains(id));
   frames.receivers.emplace(id, std::make_shared<const frame_receiver>(std::move(receiver)));
   frames.any = true;
   return id;
@@ -39,6 +47,28 @@ void remove_frame_receiver(int id) {
   std::scoped_lock lock(frames.lock);
   frames.receivers.erase(id);
   frames.any = !frames.receivers.empty();
+}
+
+frame_subscription::frame_subscription(frame_receiver receiver)
+    : id_(add_frame_receiver(std::move(receiver))) {}
+
+frame_subscription::frame_subscription(frame_subscription&& other) noexcept
+    : id_(std::exchange(other.id_, 0)) {}
+
+frame_subscription& frame_subscription::operator=(frame_subscription&& other) noexcept {
+  if (this != &other) {
+    end();
+    id_ = std::exchange(other.id_, 0);
+  }
+  return *this;
+}
+
+frame_subscription::~frame_subscription() {
+  end();
+}
+
+void frame_subscription::end() noexcept {
+  if (id_ != 0) remove_frame_receiver(std::exchange(id_, 0));
 }
 
 bool frame_receivers_present() {

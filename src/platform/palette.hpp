@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 struct rgb_color {
@@ -15,9 +17,9 @@ inline constexpr int default_palette_size = 16;
 
 // The platform's 16-colour default palette (entry 1 navy, 5 purple, 7 silver).
 // Indices outside 0..15 wrap round into the palette rather than reading past it.
-rgb_color default_palette_color(int palette_index);
+MAPPLOT_INTERNAL_API rgb_color default_palette_color(int palette_index);
 
 // Clamps each component to 0..255.
-rgb_color clamped_rgb(int red, int green, int blue);
+MAPPLOT_INTERNAL_API rgb_color clamped_rgb(int red, int green, int blue);
 
 }  // namespace mapplot

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 // Where the layer puts its windows on a screen, in screen pixels. Sizes are a
@@ -34,14 +36,16 @@ inline constexpr int cascade_step = 32;
 // to be, and narrow enough that a graphics window of `graphics_width` fits
 // beside it; it never leaves the available area, so its input line stays on
 // screen. Returns the outer corner with the client size.
-screen_area frame_window_area(screen_area available, int wanted_width, int wanted_height,
-                              int narrowest_width, int graphics_width, decoration around);
+MAPPLOT_INTERNAL_API screen_area frame_window_area(screen_area available, int wanted_width,
+                                                   int wanted_height, int narrowest_width,
+                                                   int graphics_width, decoration around);
 
 // Graphics window `number`: beside the frame window (outer area `frame`),
 // cascading by number from the top (101 first), kept inside `available`.
 // Returns the outer corner with the client size.
-screen_area graphics_window_area(screen_area available, screen_area frame, int number, int width,
-                                 int height, decoration around);
+MAPPLOT_INTERNAL_API screen_area graphics_window_area(screen_area available, screen_area frame,
+                                                      int number, int width, int height,
+                                                      decoration around);
 
 // Whether two outer areas share a pixel.
 bool overlapping(const screen_area& first, const screen_area& second);

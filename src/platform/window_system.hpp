@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "internal_api.hpp"
 #include "platform/map_data.hpp"
 #include "platform/palette.hpp"
 #include "platform/world_transform.hpp"
@@ -21,7 +22,7 @@ enum class rectangle_style { outline, filled };
 //
 // Drawing goes into a picture the screen cannot see; present_frame shows it
 // whole. One screen_map call that draws is one frame.
-class window_system {
+class MAPPLOT_INTERNAL_API window_system {
  public:
   virtual ~window_system() = default;
 
@@ -66,16 +67,16 @@ class window_system {
 // The implementation the screen map draws through. Set by the program's
 // start-up (or a test) before the first map is drawn; until then, and after
 // install_window_system(nullptr), drawing is discarded.
-window_system& current_window_system();
-void install_window_system(window_system* system);
+MAPPLOT_INTERNAL_API window_system& current_window_system();
+MAPPLOT_INTERNAL_API void install_window_system(window_system* system);
 
 // Ends the program with `message` shown by the windowing layer and a non-zero
 // exit status ("insufficient virtual memory" and the like).
-[[noreturn]] void fatal_error(std::string_view message);
+[[noreturn]] MAPPLOT_INTERNAL_API void fatal_error(std::string_view message);
 
 // Sets what fatal_error does before it exits; the default prints the message
 // on standard error.
 using fatal_error_reporter = void (*)(std::string_view message);
-void install_fatal_error_reporter(fatal_error_reporter reporter);
+MAPPLOT_INTERNAL_API void install_fatal_error_reporter(fatal_error_reporter reporter);
 
 }  // namespace mapplot

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 // Whole pixels, corners inclusive; left <= right and top <= bottom once normalised.
@@ -33,36 +35,38 @@ struct world_window {
 // stray coordinate cannot ask for a huge canvas.
 inline constexpr int canvas_extent_limit = 4096;
 
-pixel_rectangle normalised(pixel_rectangle rectangle);
+MAPPLOT_INTERNAL_API pixel_rectangle normalised(pixel_rectangle rectangle);
 
 // The part of `rectangle` inside `bounds`, or nothing when they do not meet.
-std::optional<pixel_rectangle> clipped(pixel_rectangle rectangle, pixel_rectangle bounds);
+MAPPLOT_INTERNAL_API std::optional<pixel_rectangle> clipped(pixel_rectangle rectangle,
+                                                            pixel_rectangle bounds);
 
 // Pixel corners given relative to the viewport's first corner, made absolute
 // without integer overflow whatever the caller passes.
-pixel_rectangle viewport_relative_to_window(pixel_rectangle viewport, int x1, int y1, int x2,
-                                            int y2);
+MAPPLOT_INTERNAL_API pixel_rectangle viewport_relative_to_window(pixel_rectangle viewport, int x1,
+                                                                 int y1, int x2, int y2);
 
 // The world point's pixel: the left world edge falls on the viewport's left
 // pixel, the right edge on its right pixel; with y upwards the bottom world edge
 // falls on the bottom pixel. Nothing for NaN or infinite coordinates or a world
 // window of zero (or non-finite) extent.
-std::optional<pixel_point> world_to_pixel(const pixel_rectangle& viewport,
-                                          const world_window& world, double x, double y);
+MAPPLOT_INTERNAL_API std::optional<pixel_point> world_to_pixel(const pixel_rectangle& viewport,
+                                                               const world_window& world, double x,
+                                                               double y);
 
 // The two halves of world_to_pixel: the pixel column of a world x and the pixel
 // row of a world y. A grid of cells needs only its edges converted, one
 // direction at a time, and gets exactly the pixels world_to_pixel gives.
-std::optional<int> world_to_pixel_column(const pixel_rectangle& viewport, const world_window& world,
-                                         double x);
-std::optional<int> world_to_pixel_row(const pixel_rectangle& viewport, const world_window& world,
-                                      double y);
+MAPPLOT_INTERNAL_API std::optional<int> world_to_pixel_column(const pixel_rectangle& viewport,
+                                                              const world_window& world, double x);
+MAPPLOT_INTERNAL_API std::optional<int> world_to_pixel_row(const pixel_rectangle& viewport,
+                                                           const world_window& world, double y);
 
 // A world rectangle's corners rounded to pixels, not clipped (an outline needs
 // to know which of its edges lie outside the viewport).
-std::optional<pixel_rectangle> world_rectangle_corners(const pixel_rectangle& viewport,
-                                                       const world_window& world, double x1,
-                                                       double y1, double x2, double y2);
+MAPPLOT_INTERNAL_API std::optional<pixel_rectangle> world_rectangle_corners(
+    const pixel_rectangle& viewport, const world_window& world, double x1, double y1, double x2,
+    double y2);
 
 // A world rectangle rounded to pixels and clipped to the viewport.
 std::optional<pixel_rectangle> world_rectangle_to_pixels(const pixel_rectangle& viewport,

@@ -46,7 +46,8 @@ coordinate_fault coordinate_fault_of(std::span<const T> coordinates, long double
   return coordinate_fault::none;
 }
 template coordinate_fault coordinate_fault_of(std::span<const float>, long double);
-template coordinate_fault coordinate_fault_of(std::span<const double>, long double);
+template MAPPLOT_INTERNAL_API coordinate_fault coordinate_fault_of(std::span<const double>,
+                                                                   long double);
 
 std::string coordinate_warning(coordinate_fault fault, char axis) {
   const std::string coordinates = std::string("the ") + axis + " coordinates";

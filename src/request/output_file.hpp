@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "internal_api.hpp"
 #include "request/temporary_files.hpp"
 
 namespace mapplot {
@@ -40,14 +41,14 @@ class output_file {
   enum class writer { this_process, by_path };
 
   // `kind` names the file in messages: "data file", "plot file".
-  output_file(std::string_view name, std::string_view kind, writer who);
-  ~output_file();
+  MAPPLOT_INTERNAL_API output_file(std::string_view name, std::string_view kind, writer who);
+  MAPPLOT_INTERNAL_API ~output_file();
   output_file(const output_file&) = delete;
   output_file& operator=(const output_file&) = delete;
 
   // What the constructor checks first, for callers that must reject a name
   // before doing anything else.
-  static void check_name(std::string_view name, std::string_view kind);
+  MAPPLOT_INTERNAL_API static void check_name(std::string_view name, std::string_view kind);
 
   // writer::by_path: the temporary file, empty and ready to be written over.
   // Its path from the current folder, and the same as its folder (an open
@@ -59,16 +60,16 @@ class output_file {
   const std::string& temporary_name() const { return temporary_name_; }
 
   // Appends bytes (writer::this_process).
-  void write(std::string_view bytes);
+  MAPPLOT_INTERNAL_API void write(std::string_view bytes);
 
   // Puts the finished file in place. A by_path writer's caller checks the
   // file complete first; commit() takes it as it is.
-  void commit();
+  MAPPLOT_INTERNAL_API void commit();
 
   // Throws the std::system_error of a failure to write this file:
   // "<action> <kind> "<name>"<detail>: <reason>".
-  [[noreturn]] void fail(int error_number, std::string_view action,
-                         std::string_view detail = {}) const;
+  [[noreturn]] MAPPLOT_INTERNAL_API void fail(int error_number, std::string_view action,
+                                              std::string_view detail = {}) const;
 
  private:
   void prepare();

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <span>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 // The smallest and largest finite value of a set, and how many of its values
@@ -17,7 +19,7 @@ struct value_range {
   std::size_t not_finite_count() const { return total_count - finite_count; }
 };
 
-value_range finite_range(std::span<const double> values);
+MAPPLOT_INTERNAL_API value_range finite_range(std::span<const double> values);
 value_range finite_range(std::span<const float> values);
 
 }  // namespace mapplot

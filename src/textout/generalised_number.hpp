@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 // The generalised numeric form with `digits` significant digits in a field of
@@ -10,6 +12,6 @@ namespace mapplot {
 // otherwise 0.ddd...E+xx. The result is the whole field, blanks included.
 // Infinities and NaN come out as "Infinity", "-Infinity" and "NaN".
 // `digits` must lie in [1, 16].
-std::string generalised_number(double value, int digits);
+MAPPLOT_INTERNAL_API std::string generalised_number(double value, int digits);
 
 }  // namespace mapplot

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 inline constexpr std::size_t real_field_width = 15;
@@ -11,7 +13,7 @@ inline constexpr std::size_t real_field_width = 15;
 // lies in [0.1, 1e7), otherwise d.dddddddE+xx right-justified. Infinities and
 // NaN are written as "Infinity", "-Infinity" and "NaN", right-justified.
 // `out` must have room for real_field_width characters; nothing is terminated.
-void write_real_field(char* out, float value);
+MAPPLOT_INTERNAL_API void write_real_field(char* out, float value);
 void append_real_field(std::string& out, float value);
 std::string real_field(float value);
 

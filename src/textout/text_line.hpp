@@ -6,6 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 // One item of an output statement: an integer (12-character field), a
@@ -21,6 +23,7 @@ inline constexpr std::size_t file_line_width = 80;
 // width - 1 characters, each on a line of its own after one blank; a piece
 // ends before a UTF-8 character that would not fit whole.
 // Returns the lines without line ends; an empty statement gives one empty line.
-std::vector<std::string> assemble_lines(std::initializer_list<line_item> items, std::size_t width);
+MAPPLOT_INTERNAL_API std::vector<std::string> assemble_lines(std::initializer_list<line_item> items,
+                                                             std::size_t width);
 
 }  // namespace mapplot

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <mapplot/console.hpp>
 #include <string>
 #include <vector>
 
 #include "scratch_folder.hpp"
+#include "textout/console_capture.hpp"
 
 namespace mapplot::testing {
 

@@ -15,6 +15,7 @@
 
 #include "data_file_fixture.hpp"
 #include "side_by_side.hpp"
+#include "textout/console_capture.hpp"
 
 namespace mapplot {
 namespace {

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <mapplot/console.hpp>
 #include <mapplot/julia_zoom.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/discarding_window_system.hpp"
+#include "textout/console_capture.hpp"
 
 namespace mapplot {
 namespace {

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
-#include <mapplot/console.hpp>
 #include <thread>
 
 #include "platform/cancellation.hpp"
@@ -20,6 +19,7 @@
 #include "platform/qt/qt_window_system.hpp"
 #include "platform/qt/window_views.hpp"
 #include "qt_application.hpp"
+#include "textout/console_capture.hpp"
 namespace mapplot {
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <mapplot/console.hpp>
+#include "textout/console_capture.hpp"
 
 namespace mapplot {
 namespace {

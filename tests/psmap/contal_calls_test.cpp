@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <mapplot/console.hpp>
 #include <mapplot/postscript_map.hpp>
 #include <numeric>
 #include <sstream>
@@ -18,6 +17,7 @@
 
 #include "recorded_pgplot.hpp"
 #include "scratch_folder.hpp"
+#include "textout/console_capture.hpp"
 
 namespace mapplot {
 namespace {

@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <latch>
-#include <mapplot/console.hpp>
 #include <mapplot/postscript_map.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -30,6 +29,7 @@
 #include "scratch_folder.hpp"
 #include "side_by_side.hpp"
 #include "test_locales.hpp"
+#include "textout/console_capture.hpp"
 
 namespace mapplot {
 namespace {

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <mapplot/console.hpp>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/recording_window_system.hpp"
+#include "textout/console_capture.hpp"
 
 namespace mapplot::testing {
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "textout/console_capture.hpp"
 #include "textout/write_console.hpp"
 
 namespace mapplot {
