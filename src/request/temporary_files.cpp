@@ -54,6 +54,14 @@ void clean_up_and_end(int signal_number) {
   errno = saved_errno;
 }
 
+}  // namespace
+
+temporary_files_handler temporary_files_signal_handler() noexcept {
+  return clean_up_and_end;
+}
+
+namespace {
+
 void install_handlers() {
   struct sigaction handler = {};
   handler.sa_handler = clean_up_and_end;

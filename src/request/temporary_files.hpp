@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 // Temporary files and child processes that a fatal signal must not leave
@@ -25,14 +27,19 @@ namespace mapplot {
 // Registers the file `name` in the folder open as `folder`; the descriptor
 // must stay open until the registration is withdrawn. Returns the
 // registration, or -1 when the table is full or the name too long.
-int register_temporary_file(int folder, std::string_view name) noexcept;
+MAPPLOT_INTERNAL_API int register_temporary_file(int folder, std::string_view name) noexcept;
 
 // Registers a child process to kill with SIGKILL, with its process group
 // when it leads one; -1 when the table is full.
-int register_child_process(pid_t child) noexcept;
+MAPPLOT_INTERNAL_API int register_child_process(pid_t child) noexcept;
+
+// The handler the registry installs, so that code handling a signal itself
+// (the windowing layer) may take the signal over from it and give it back.
+using temporary_files_handler = void (*)(int);
+MAPPLOT_INTERNAL_API temporary_files_handler temporary_files_signal_handler() noexcept;
 
 // Withdraws a registration of either kind; -1 is ignored.
-void withdraw_registration(int registration) noexcept;
+MAPPLOT_INTERNAL_API void withdraw_registration(int registration) noexcept;
 
 // A registration withdrawn when its holder goes.
 class temporary_registration {

@@ -1,5 +1,6 @@
 // A small program run through run_windowed_program by the tests, in the way
 // julia_zoom is. Its first argument picks what the routine does.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "platform/window_system.hpp"
+#include "request/temporary_files.hpp"
 #include "textout/write_console.hpp"
 
 namespace {
@@ -91,6 +93,14 @@ void name_standard_descriptors() {
 
 int main(int argc, char** argv) {
   const std::string_view mode = argc > 1 ? argv[1] : "";
+  if (mode == "hold-after-output") {
+    // An output file written before the layer starts has installed the
+    // temporary files' signal handlers; the layer still cancels and unwinds.
+    mapplot::withdraw_registration(mapplot::register_temporary_file(AT_FDCWD, "never-made"));
+    return mapplot::run_windowed_program(argc, argv, "platform_probe", [argc, argv] {
+      if (argc > 3) hold_frames(argv[2], std::stoi(argv[3]));
+    });
+  }
   return mapplot::run_windowed_program(argc, argv, "platform_probe", [mode, argc, argv] {
     if (mode == "draw") {
       draw_two_frames();

@@ -28,27 +28,31 @@ bool says(background_process& program, const std::string& text) {
   return true;
 }
 
-process_request off_screen_probe(const temporary_folder& folder, const std::string& frames) {
-  return {.arguments = {PLATFORM_PROBE_PROGRAM, "hold", "marker", frames},
+process_request off_screen_probe(const temporary_folder& folder, const std::string& frames,
+                                 const std::string& mode = "hold") {
+  return {.arguments = {PLATFORM_PROBE_PROGRAM, mode, "marker", frames},
           .unset_environment = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"},
           .working_directory = folder.name(),
           .timeout = 120s};
 }
 
 TEST(Cancellation, EachSignalUnwindsTheRoutineThenEndsTheProcessByThatSignal) {
-  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
-    SCOPED_TRACE(strsignal(signal_number));
-    const temporary_folder folder;
-    background_process program(off_screen_probe(folder, "0"));
-    ASSERT_TRUE(says(program, " frame 3\n")) << program.wait(0s).standard_error;
-    program.send_signal(signal_number);
-    const auto result = program.wait(60s);
-    EXPECT_FALSE(result.timed_out);
-    EXPECT_EQ(result.terminating_signal, signal_number) << "exit status " << result.exit_status;
-    EXPECT_EQ(read_file(folder.name() + "/marker"), "unwound\n") << result.standard_error;
-    // A cancelled run is incomplete: it leaves no picture.
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "platform_probe-window-101.png"));
-  }
+  // The second mode writes an output file first, whose temporary files'
+  // handlers the layer takes over for its run.
+  for (const std::string mode : {"hold", "hold-after-output"})
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+      SCOPED_TRACE(mode + ": " + strsignal(signal_number));
+      const temporary_folder folder;
+      background_process program(off_screen_probe(folder, "0", mode));
+      ASSERT_TRUE(says(program, " frame 3\n")) << program.wait(0s).standard_error;
+      program.send_signal(signal_number);
+      const auto result = program.wait(60s);
+      EXPECT_FALSE(result.timed_out);
+      EXPECT_EQ(result.terminating_signal, signal_number) << "exit status " << result.exit_status;
+      EXPECT_EQ(read_file(folder.name() + "/marker"), "unwound\n") << result.standard_error;
+      // A cancelled run is incomplete: it leaves no picture.
+      EXPECT_FALSE(std::filesystem::exists(folder.path() / "platform_probe-window-101.png"));
+    }
   // Run to its end, the same routine succeeds.
   const temporary_folder folder;
   const auto result = run_process(off_screen_probe(folder, "3"));

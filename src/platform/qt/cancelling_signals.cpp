@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/cancellation.hpp"
+#include "request/temporary_files.hpp"
 
 namespace mapplot {
 namespace {
@@ -26,8 +27,11 @@ cancelling_signals::cancelling_signals() {
     replaced& entry = replaced_[k];
     entry.signal_number = numbers[k];
     if (::sigaction(entry.signal_number, nullptr, &entry.previous) != 0) continue;
-    if (entry.previous.sa_handler != SIG_DFL || (entry.previous.sa_flags & SA_SIGINFO) != 0)
-      continue;
+    // Over the default, or over the temporary files' handler that an earlier
+    // output file installed: while the layer runs, unwinding removes them.
+    const bool taken_over = entry.previous.sa_handler == SIG_DFL ||
+                            entry.previous.sa_handler == temporary_files_signal_handler();
+    if (!taken_over || (entry.previous.sa_flags & SA_SIGINFO) != 0) continue;
     struct sigaction action {};
     ::sigemptyset(&action.sa_mask);
     if (entry.signal_number == SIGPIPE) {
