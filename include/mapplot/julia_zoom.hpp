@@ -67,7 +67,13 @@ MAPPLOT_API void julia_grid(const julia_frame& frame, std::span<float> X, std::s
 /// to single precision. Computed on all cores, through the certified double
 /// precision path where it can prove a count and the extended loop elsewhere.
 ///
+/// \param cx  Real part of the view's centre.
+/// \param cy  Imaginary part of the view's centre.
+/// \param ray_x  Half-width of the view along the real axis.
+/// \param ray_y  Half-height of the view along the imaginary axis.
 /// \param limit  The iteration limit (julia_window() gives the zoom's).
+/// \param columns  Pixels across.
+/// \param rows  Pixels down.
 /// \param counts  At least columns * rows values: the count of pixel (i, j)
 ///                at i + j * columns. Further values are kept.
 /// \throws std::invalid_argument  counts holds fewer than columns * rows
