@@ -21,7 +21,8 @@ namespace mapplot {
 /// one frame per call, the same pace (a call may wait for the previous frame
 /// to be painted and for the screen's next refresh) and the same keys in the
 /// windows (Space pauses, Right arrow or `.` lets one frame through, `+` and
-/// `-` change the pace, Ctrl+S saves the picture shown). The windows are
+/// `-` change the pace, Ctrl+S saves the picture shown as
+/// "<applicationName>-window-<number>-<frame>.png"). The windows are
 /// shown by the caller's event loop, so that loop has to run while workers
 /// draw. Call screen_map() from worker threads, not from the GUI thread: a
 /// call there would wait (about 100 ms, the bound of that wait) for a paint
@@ -45,14 +46,16 @@ namespace mapplot {
 /// closes its windows. The caller joins its workers that call screen_map()
 /// before destroying the session, or lets those workers see that exception
 /// and end: a call made after the session is gone draws nothing, as without
-/// a windowing layer.
+/// a windowing layer (and the console says so once per process).
 ///
 /// Only one windowing layer runs in a process at a time: one session, or
 /// run_windowed_program().
 class MAPPLOT_API screen_session {
  public:
   /// Receives one console line (without its line end) on the thread that
-  /// wrote it, one line at a time.
+  /// wrote it, one line at a time. It runs while the console is held, so it
+  /// must not call the map operations itself; an exception it throws leaves
+  /// the map operation that wrote the line.
   using console_callback = std::function<void(std::string_view line)>;
 
   /// Starts the session.
