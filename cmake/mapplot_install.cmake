@@ -138,6 +138,7 @@ else()
   list(APPEND header_exclusions
     PATTERN screen_map.hpp EXCLUDE
     PATTERN application.hpp EXCLUDE
+    PATTERN screen_session.hpp EXCLUDE
     PATTERN window_pictures.hpp EXCLUDE
     PATTERN julia_zoom.hpp EXCLUDE)
 endif()

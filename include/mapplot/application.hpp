@@ -75,7 +75,8 @@ namespace mapplot {
 /// file appears only whole.
 ///
 /// Call it once, from the main thread; only one windowing layer runs in a
-/// process at a time.
+/// process at a time (this one, or a screen_session of
+/// <mapplot/screen_session.hpp> in a Qt program of the caller's own).
 ///
 /// \param argc  main()'s argument count.
 /// \param argv  main()'s arguments; Qt takes its own options from them.
@@ -86,7 +87,7 @@ namespace mapplot {
 ///         cancelled, or a console line or a picture could not be written.
 ///         Does not return when a signal cancelled the run.
 /// \throws std::logic_error  Called again while a windowing layer runs
-///         (nested, or from another thread).
+///         (nested, from another thread, or while a screen_session lives).
 MAPPLOT_API int run_windowed_program(int argc, char** argv, std::string_view application_name,
                                      std::function<void()> program);
 

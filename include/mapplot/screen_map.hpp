@@ -6,7 +6,9 @@
 /// or double precision and a flat or two-dimensional grid. It needs Qt 6
 /// (CMake: mapplot::screenmap; pkg-config: mapplot-screenmap); the program
 /// starts the windowing layer with run_windowed_program() and calls
-/// screen_map() from the routine it gives it.
+/// screen_map() from the routine it gives it, or, inside a Qt program of
+/// its own, creates a screen_session (<mapplot/screen_session.hpp>) and calls
+/// screen_map() from its worker threads.
 
 #include <mapplot/export.hpp>
 #include <mapplot/map_request.hpp>
@@ -76,6 +78,9 @@ namespace mapplot {
 /// (hidden, minimised) holds a call up by at most about 100 ms.
 ///
 /// \throws std::bad_alloc  Memory for the kept copy runs out.
+/// \throws std::logic_error  `ownwindow` false while a screen_session is the
+///         windowing layer: there is no console to wait on, and nothing is
+///         drawn (every overload).
 MAPPLOT_API void screen_map(std::span<const double> x, std::span<const double> y,
                             std::span<const double> z, const screen_options& options = {});
 

@@ -62,6 +62,11 @@ class MAPPLOT_INTERNAL_API window_system {
   // Window `number`'s last presented picture; nothing where the
   // implementation keeps no pictures. Safe from any thread.
   virtual std::optional<window_picture> presented_picture(int number) const;
+
+  // Whether wait_for_enter has a console to wait on. A layer inside the
+  // caller's own Qt program has none, and drawing that needs it is refused
+  // before anything is drawn.
+  virtual bool has_console() const { return true; }
 };
 
 // The implementation the screen map draws through. Set by the program's

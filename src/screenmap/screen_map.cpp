@@ -1,6 +1,7 @@
 // The renderer behind the four overloads, in the caller's precision.
 #include <cmath>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,10 @@ void render_screen_map(std::span<const Value> x_values, std::span<const Value> y
   renderer_state& shared = state();
   std::scoped_lock lock(shared.drawing);
   window_system& windows = current_window_system();
+  if (!ownwindow && !windows.has_console())
+    throw std::logic_error(
+        "screen_map: ownwindow false waits for Enter on the console, and a screen_session has "
+        "no console; pass ownwindow = true");
 
   if (ownwindow) {
     if (!update) {

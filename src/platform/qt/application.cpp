@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <atomic>
 #include <mapplot/application.hpp>
 #include <optional>
 #include <stdexcept>
@@ -12,6 +11,7 @@
 #include "platform/qt/program_messages.hpp"
 #include "platform/qt/standard_descriptors.hpp"
 #include "platform/qt/startup_messages.hpp"
+#include "platform/qt/windowing_layer_claim.hpp"
 
 namespace mapplot {
 namespace {
@@ -21,9 +21,6 @@ bool runs_off_screen() {
   if (platform == "offscreen") return true;
   return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
-
-// Only one windowing layer runs in a process at a time.
-std::atomic<bool> layer_running{false};
 
 int run_layer(int argc, char** argv, std::string_view application_name,
               const std::function<void()>& program) {
@@ -47,10 +44,10 @@ int run_layer(int argc, char** argv, std::string_view application_name,
 int run_windowed_program(int argc, char** argv, std::string_view application_name,
                          std::function<void()> program) {
   open_closed_standard_descriptors();
-  if (layer_running.exchange(true))
+  if (!claim_windowing_layer())
     throw std::logic_error("run_windowed_program: a windowing layer is already running");
   struct layer_end {
-    ~layer_end() { layer_running = false; }
+    ~layer_end() { release_windowing_layer(); }
   } ends_layer;
 
   set_program_name(application_name);
