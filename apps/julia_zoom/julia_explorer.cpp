@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <mapplot/julia_zoom.hpp>
 #include <mapplot/map_widget.hpp>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -109,12 +110,18 @@ int run_julia_explorer(int frame_number, bool off_screen) {
       },
       frame.cx - ray, frame.cx + ray, frame.cy - ray, frame.cy + ray,
       {.xlabel = "Re(z)", .ylabel = "Im(z)", .title = "Julia set"},
-      [](const map_viewport& viewport) -> std::string {
-        if (julia_view_resolvable(view_of(viewport))) return {};
-        const std::string why =
-            "Zooming stops here: long double no longer tells neighbouring pixels apart";
-        std::printf("%s\n", why.c_str());
-        std::fflush(stdout);
+      // One console line when zooming first stops, not one a refused notch.
+      [stopped = std::make_shared<bool>(false)](const map_viewport& viewport) -> std::string {
+        if (julia_view_resolvable(view_of(viewport))) {
+          *stopped = false;
+          return {};
+        }
+        const std::string why = "Zooming stops here: pixels no longer distinct in long double";
+        if (!*stopped) {
+          std::printf("%s\n", why.c_str());
+          std::fflush(stdout);
+        }
+        *stopped = true;
         return why;
       });
   int saved = 0;

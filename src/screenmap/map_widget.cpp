@@ -381,15 +381,17 @@ static QString function_readout(const QWidget& widget, const function_map& funct
   QString text = QStringLiteral("x %1 .. %2   y %3 .. %4")
                      .arg(long_number_text(view.x1, width), long_number_text(view.x2, width),
                           long_number_text(view.y1, width), long_number_text(view.y2, width));
-  if (!function.stop.empty()) text += QStringLiteral("   ") + QString::fromStdString(function.stop);
+  // Why the view went no further leads the second line.
+  if (!function.stop.empty()) text += QStringLiteral("\n") + QString::fromStdString(function.stop);
   const widget_geometry geometry = geometry_of(widget);
   if (!cursor) return text;
   const pixel_point pixel = device_point(*cursor, geometry.ratio);
   if (!inside(geometry.layout.map, pixel)) return text;
   const long_point point = function_point_at(view, geometry.layout.map, pixel);
+  text += function.stop.empty() ? QStringLiteral("\n") : QStringLiteral("   ");
   const long double pixel_width =
       width / std::max(1, geometry.layout.map.right - geometry.layout.map.left + 1);
-  text += QStringLiteral("\nx = %1   y = %2")
+  text += QStringLiteral("x = %1   y = %2")
               .arg(long_number_text(point.x, pixel_width), long_number_text(point.y, pixel_width));
   if (function.shown) {
     if (const auto index = value_index(*function.shown, point))

@@ -152,7 +152,7 @@ TEST_F(FunctionMap, AViewTheCheckRefusesIsNotShownAndTheReadoutSaysWhy) {
   QWheelEvent wheel(QPointF(cursor), widget.mapToGlobal(QPointF(cursor)), QPoint(), QPoint(0, 120),
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(&widget, &wheel);
-  EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x 0 .. 1   y 0 .. 1   too deep")))
+  EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x 0 .. 1   y 0 .. 1\ntoo deep")))
       << widget.readout().toStdString();
 }
 
