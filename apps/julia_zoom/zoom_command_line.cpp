@@ -14,6 +14,7 @@ constexpr std::string_view program_name = "julia_zoom";
 // Shown by --help, and on standard error after a usage error.
 constexpr std::string_view usage_text =
     "Usage: julia_zoom [--frames DIR] [--video FILE [--fps N]] [--offscreen]\n"
+    "       julia_zoom --explore[=FRAME] [--offscreen]\n"
     "       julia_zoom --help | --version\n"
     "\n"
     "Plays a 335-frame zoom into the Julia set of z^2 + i in window 101, writing\n"
@@ -23,6 +24,10 @@ constexpr std::string_view usage_text =
     "  --video FILE   also encode the frames into FILE with the ffmpeg program:\n"
     "                 .mp4 (H.264) or .webm (VP9)\n"
     "  --fps N        frames a second of the video, 1 to 1000 (default 30)\n"
+    "  --explore[=FRAME]  explore the Julia set at one exact count per pixel,\n"
+    "                 opening on frame FRAME's window (1 to 335, default 1): wheel\n"
+    "                 zooms, dragging pans, Home returns, Ctrl+S saves the window;\n"
+    "                 off screen, saves that view as julia_explore-FRAME.png\n"
     "  --offscreen    run without showing windows, even where there is a display\n"
     "  --help         show this text and exit\n"
     "  --version      show the version and exit\n"
@@ -68,6 +73,17 @@ parsed_zoom_command_line parse_zoom_command_line(const std::vector<std::string>&
     std::optional<std::string> attached;
     if (equals != std::string::npos) attached = word.substr(equals + 1);
 
+    if (name == "explore") {
+      if (options.explore_frame) return fail("--explore is given more than once");
+      options.explore_frame = 1;
+      if (attached) {
+        const auto frame = whole_number(*attached);
+        if (!frame || *frame < 1 || *frame > 335)
+          return fail("--explore needs a frame from 1 to 335, not '" + *attached + "'");
+        options.explore_frame = *frame;
+      }
+      continue;
+    }
     bool* flag = name == "help"        ? &options.show_help
                  : name == "version"   ? &options.show_version
                  : name == "offscreen" ? &options.off_screen
@@ -111,6 +127,8 @@ parsed_zoom_command_line parse_zoom_command_line(const std::vector<std::string>&
     if (!video) return fail("--fps sets the frame rate of --video, which is not given");
     options.video_frame_rate = *number;
   }
+  if (options.explore_frame && (frames || video))
+    return fail("--explore does not keep frames; leave out --frames and --video");
   return parsed;
 }
 

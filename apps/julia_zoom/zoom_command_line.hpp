@@ -16,6 +16,7 @@ struct zoom_options {
   std::optional<std::filesystem::path> video_file;     // --video FILE (.mp4 or .webm)
   int video_frame_rate = 30;                           // --fps N
   bool off_screen = false;                             // --offscreen
+  std::optional<int> explore_frame;                    // --explore[=FRAME]
 };
 
 inline constexpr int lowest_video_frame_rate = 1;

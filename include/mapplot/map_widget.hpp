@@ -7,12 +7,44 @@
 /// run_windowed_program() is needed.
 
 #include <QWidget>
+#include <atomic>
+#include <cstddef>
+#include <functional>
 #include <mapplot/export.hpp>
 #include <mapplot/map_request.hpp>
 #include <memory>
 #include <span>
+#include <string>
 
 namespace mapplot {
+
+/// The part of the plane a function-backed map asks its function for, in
+/// long double so that deep views keep their precision: x from x1 (left) to
+/// x2 (right), y from y1 (bottom) to y2 (top), in columns x rows pixels.
+/// Pixel (i, j), j counted upwards from the bottom row, stands for the point
+/// x = x1 + (x2 - x1) * (2i + 1) / (2 columns), and likewise
+/// y = y1 + (y2 - y1) * (2j + 1) / (2 rows): the centres of the pixels.
+struct map_viewport {
+  long double x1, x2;
+  long double y1, y2;
+  std::size_t columns, rows;
+  /// True for the coarse picture a new view shows first (every fourth pixel
+  /// each way); false for the one value per pixel that replaces it.
+  bool preview;
+};
+
+/// Computes the values of `viewport`: writes values[i + j * columns] for each
+/// pixel (i, j) and returns true; returns false, leaving `values` unfinished,
+/// once `cancel` is set (the view changed meanwhile). It is called on a
+/// worker thread of the widget, one call at a time. An exception it throws is
+/// shown in the readout instead of the picture.
+using map_function = std::function<bool(const map_viewport& viewport, std::span<float> values,
+                                        const std::atomic<bool>& cancel)>;
+
+/// Says why a viewport cannot be shown (for example, beyond the precision of
+/// the function's arithmetic), or returns an empty string when it can. The
+/// widget does not zoom or pan there and shows the reason in its readout.
+using map_view_check = std::function<std::string(const map_viewport& viewport)>;
 
 /// What a map_widget keeps: its map, texts and view (private).
 struct map_widget_state;
@@ -58,6 +90,24 @@ class MAPPLOT_API map_widget : public QWidget {
   /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
   void set_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
                const screen_options& options = {});
+
+  /// Shows a map whose values a function computes for whatever view is
+  /// shown: x from x1 to x2 and y from y1 to y2 at first (and after Home).
+  /// The function is asked again, on a worker thread, whenever the view or
+  /// the widget's size changes; a change while it computes cancels that
+  /// computation. A new view is shown at once stretched from the previous
+  /// picture, then coarse, then at one value per pixel. Grey levels span the
+  /// shown values' finite minimum and maximum; the legend shows the view's x
+  /// and y ranges and that value range. `check`, when given, is asked before
+  /// every zoom or pan. `options` gives xlabel, ylabel and title.
+  /// \throws std::invalid_argument  the ranges are not finite or are empty.
+  void set_function(map_function function, long double x1, long double x2, long double y1,
+                    long double y2, const screen_options& options = {}, map_view_check check = {});
+
+  /// For a function-backed map: whether the picture shown is the current
+  /// view's, one value per pixel (false while it is computed). True for a
+  /// map given by values.
+  bool view_computed() const;
 
   /// The line under the map as shown: the visible x and y ranges, and what
   /// lies under the cursor.

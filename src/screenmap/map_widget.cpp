@@ -4,10 +4,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <charconv>
 #include <cmath>
+#include <limits>
 #include <mapplot/map_widget.hpp>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/map_pixels.hpp"
 #include "platform/map_view.hpp"
@@ -20,8 +25,39 @@
 
 namespace mapplot {
 
+// The values a function computed for one viewport, and their range.
+struct computed_picture {
+  map_viewport viewport;
+  std::vector<float> values;
+  double min = 0, max = 0;  // of the finite values; max < min when none is
+};
+
+// A map whose values a function computes per view. The view is kept as
+// long double edges so that a deep view keeps its precision.
+struct function_map {
+  map_function function;
+  map_view_check check;
+  map_viewport whole{};
+  map_viewport view{};
+  std::optional<map_viewport> requested;  // what the worker computes or computed last
+  std::shared_ptr<const computed_picture> shown;
+  std::string failure;  // the function's exception, shown instead of the picture
+  std::string stop;     // why the last zoom or pan was refused
+  std::uint64_t generation = 0;
+  std::shared_ptr<std::atomic<bool>> cancel;
+  std::thread worker;
+  map_viewport view_at_drag{};
+
+  void stop_worker() {
+    if (cancel) cancel->store(true);
+    if (worker.joinable()) worker.join();
+  }
+  ~function_map() { stop_worker(); }
+};
+
 struct map_widget_state {
-  std::shared_ptr<const map_data> map;  // null when there is nothing to draw
+  std::unique_ptr<function_map> function;  // set while the map is function-backed
+  std::shared_ptr<const map_data> map;     // null when there is nothing to draw
   std::string why_no_map = "no map yet";
   map_texts texts = prepare_map_texts({});
   map_view whole;
@@ -78,6 +114,149 @@ bool inside(const pixel_rectangle& area, pixel_point point) {
          point.y <= area.bottom;
 }
 
+bool same_viewport(const map_viewport& a, const map_viewport& b) {
+  return a.x1 == b.x1 && a.x2 == b.x2 && a.y1 == b.y1 && a.y2 == b.y2 && a.columns == b.columns &&
+         a.rows == b.rows && a.preview == b.preview;
+}
+
+// Enough digits to tell the edges of a view of width `width` apart.
+QString long_number_text(long double value, long double width) {
+  int digits = 7;
+  if (width > 0 && value != 0 && std::isfinite(value)) {
+    const long double ratio = std::fabs(value) / width;
+    if (ratio > 1) digits = std::clamp(static_cast<int>(std::ceil(std::log10(ratio))) + 5, 7, 21);
+  }
+  char text[64];
+  const auto result =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
+  return QString::fromLatin1(text, static_cast<qsizetype>(result.ptr - text));
+}
+
+// The view of the function map over `map`'s pixels.
+map_viewport viewport_over(const map_viewport& view, const pixel_rectangle& map) {
+  map_viewport viewport = view;
+  viewport.columns = static_cast<std::size_t>(std::max(0, map.right - map.left + 1));
+  viewport.rows = static_cast<std::size_t>(std::max(0, map.bottom - map.top + 1));
+  viewport.preview = false;
+  return viewport;
+}
+
+// The centre of pixel `pixel` of the map square, in the view's coordinates.
+struct long_point {
+  long double x, y;
+};
+long_point function_point_at(const map_viewport& view, const pixel_rectangle& map,
+                             pixel_point pixel) {
+  const long double columns = map.right - map.left + 1;
+  const long double rows = map.bottom - map.top + 1;
+  const long double i = pixel.x - map.left;
+  const long double j = map.bottom - pixel.y;
+  return {view.x1 + (view.x2 - view.x1) * (2 * i + 1) / (2 * columns),
+          view.y1 + (view.y2 - view.y1) * (2 * j + 1) / (2 * rows)};
+}
+
+// The value index of `point` in a computed picture, or nothing outside it.
+std::optional<std::size_t> value_index(const computed_picture& picture, long_point point) {
+  const map_viewport& v = picture.viewport;
+  const long double u = (point.x - v.x1) / (v.x2 - v.x1) * v.columns;
+  const long double w = (point.y - v.y1) / (v.y2 - v.y1) * v.rows;
+  if (!(u >= 0 && u < v.columns && w >= 0 && w < v.rows)) return std::nullopt;
+  return static_cast<std::size_t>(u) + static_cast<std::size_t>(w) * v.columns;
+}
+
+std::shared_ptr<computed_picture> range_of(std::shared_ptr<computed_picture> picture) {
+  picture->min = std::numeric_limits<double>::infinity();
+  picture->max = -std::numeric_limits<double>::infinity();
+  for (const float value : picture->values) {
+    if (!std::isfinite(value)) continue;
+    picture->min = std::min<double>(picture->min, value);
+    picture->max = std::max<double>(picture->max, value);
+  }
+  return picture;
+}
+
+// Paints the map square from the computed picture: each pixel the value
+// whose viewport pixel holds its centre (exactly pixel for pixel when the
+// picture is the view's own), NaN and uncovered pixels in the background.
+void paint_function_map(const function_map& function, const pixel_rectangle& map, QImage& picture) {
+  if (!function.shown) return;
+  const computed_picture& shown = *function.shown;
+  const map_viewport current = viewport_over(function.view, map);
+  const bool own = same_viewport(current, shown.viewport);
+  const double spread = shown.max - shown.min;
+  for (int row = map.top; row <= map.bottom && row < picture.height(); ++row) {
+    auto* line = reinterpret_cast<argb_pixel*>(picture.scanLine(row));
+    for (int column = map.left; column <= map.right && column < picture.width(); ++column) {
+      std::optional<std::size_t> index;
+      if (own) {
+        index = static_cast<std::size_t>(column - map.left) +
+                static_cast<std::size_t>(map.bottom - row) * shown.viewport.columns;
+      } else {
+        index = value_index(shown, function_point_at(function.view, map, {column, row}));
+      }
+      if (!index) continue;
+      const double value = shown.values[*index];
+      double level = std::numeric_limits<double>::quiet_NaN();
+      if (std::isfinite(value))
+        level = spread > 0 ? (value - shown.min) * (255 / spread) : 0;
+      else if (!std::isnan(value))
+        level = value;
+      line[column] = grey_pixel(level);
+    }
+  }
+}
+
+// Numbers computations across all function maps, so that a result reaching
+// the GUI thread late is recognised as stale even after set_function().
+std::atomic<std::uint64_t> computation_counter{0};
+
+// Starts computing `full` on the worker, first coarse then at one value per
+// pixel, cancelling what was computed before. Results reach the GUI thread
+// as queued calls, which Qt drops if the widget is gone.
+void start_computation(QWidget* widget, map_widget_state* state, const map_viewport& full) {
+  function_map& function = *state->function;
+  function.stop_worker();
+  function.requested = full;
+  function.failure.clear();
+  const std::uint64_t generation = ++computation_counter;
+  function.generation = generation;
+  auto cancel = std::make_shared<std::atomic<bool>>(false);
+  function.cancel = cancel;
+  function.worker = std::thread([widget, state, full, generation, cancel,
+                                 compute = function.function] {
+    const auto deliver = [&](std::shared_ptr<const computed_picture> picture, std::string failure) {
+      QMetaObject::invokeMethod(
+          widget,
+          [widget, state, generation, picture = std::move(picture), failure = std::move(failure)] {
+            if (!state->function || state->function->generation != generation) return;
+            if (picture) state->function->shown = picture;
+            state->function->failure = failure;
+            widget->update();
+          },
+          Qt::QueuedConnection);
+    };
+    for (const bool preview : {true, false}) {
+      map_viewport viewport = full;
+      if (preview) {
+        viewport.columns = (full.columns + 3) / 4;
+        viewport.rows = (full.rows + 3) / 4;
+        viewport.preview = true;
+      }
+      auto picture = std::make_shared<computed_picture>();
+      picture->viewport = viewport;
+      try {
+        picture->values.assign(viewport.columns * viewport.rows,
+                               std::numeric_limits<float>::quiet_NaN());
+        if (!compute(viewport, picture->values, *cancel) || cancel->load()) return;
+      } catch (const std::exception& error) {
+        deliver(nullptr, std::string("The map's function failed: ") + error.what());
+        return;
+      }
+      deliver(range_of(std::move(picture)), {});
+    }
+  });
+}
+
 // Why a request cannot be shown, or nothing when it can.
 template <class Value>
 std::optional<std::string> unusable(std::span<const Value> x, std::span<const Value> y,
@@ -105,10 +284,12 @@ void keep_map(map_widget_state& state, std::span<const Value> x, std::span<const
   const value_range range = scale_range(z, logscale);
   state.texts = prepare_map_texts(options);
   if (auto why = unusable(x, y, z, range)) {
+    state.function.reset();
     state.map = nullptr;
     state.why_no_map = std::move(*why);
     return;
   }
+  state.function.reset();
   state.map = make_map_data(std::vector<double>(x.begin(), x.end()),
                             std::vector<double>(y.begin(), y.end()), z, range, logscale);
   const map_view whole = whole_map_view(*state.map);
@@ -156,13 +337,72 @@ void map_widget::set_map(std::span<const float> x, std::span<const float> y, gri
   update();
 }
 
+void map_widget::set_function(map_function function, long double x1, long double x2, long double y1,
+                              long double y2, const screen_options& options, map_view_check check) {
+  if (!function) throw std::invalid_argument("set_function needs a function");
+  for (const long double edge : {x1, x2, y1, y2}) {
+    if (!std::isfinite(edge)) throw std::invalid_argument("a function map's ranges must be finite");
+  }
+  if (!(x1 != x2 && y1 != y2)) throw std::invalid_argument("a function map's ranges are empty");
+  state_->map = nullptr;
+  state_->function = std::make_unique<function_map>();
+  function_map& map = *state_->function;
+  map.function = std::move(function);
+  map.check = std::move(check);
+  map.whole = {x1, x2, y1, y2, 0, 0, false};
+  map.view = map.whole;
+  state_->texts = prepare_map_texts(options);
+  update();
+}
+
+bool map_widget::view_computed() const {
+  const function_map* function = state_->function.get();
+  if (!function) return true;
+  const map_viewport current = viewport_over(function->view, geometry_of(*this).layout.map);
+  return function->shown && same_viewport(function->shown->viewport, current);
+}
+
 void map_widget::reset_view() {
+  if (state_->function) {
+    state_->function->view = state_->function->whole;
+    state_->function->stop.clear();
+  }
   state_->view = state_->whole;
   update();
 }
 
+// The readout of a function map: the view's ranges, why it went no further,
+// and the point and value under the cursor.
+static QString function_readout(const QWidget& widget, const function_map& function,
+                                const std::optional<QPoint>& cursor) {
+  if (!function.failure.empty()) return QString::fromStdString(function.failure);
+  const map_viewport& view = function.view;
+  const long double width = std::max(std::fabs(view.x2 - view.x1), std::fabs(view.y2 - view.y1));
+  QString text = QStringLiteral("x %1 .. %2   y %3 .. %4")
+                     .arg(long_number_text(view.x1, width), long_number_text(view.x2, width),
+                          long_number_text(view.y1, width), long_number_text(view.y2, width));
+  // Why the view went no further leads the second line.
+  if (!function.stop.empty()) text += QStringLiteral("\n") + QString::fromStdString(function.stop);
+  const widget_geometry geometry = geometry_of(widget);
+  if (!cursor) return text;
+  const pixel_point pixel = device_point(*cursor, geometry.ratio);
+  if (!inside(geometry.layout.map, pixel)) return text;
+  const long_point point = function_point_at(view, geometry.layout.map, pixel);
+  text += function.stop.empty() ? QStringLiteral("\n") : QStringLiteral("   ");
+  const long double pixel_width =
+      width / std::max(1, geometry.layout.map.right - geometry.layout.map.left + 1);
+  text += QStringLiteral("x = %1   y = %2")
+              .arg(long_number_text(point.x, pixel_width), long_number_text(point.y, pixel_width));
+  if (function.shown) {
+    if (const auto index = value_index(*function.shown, point))
+      text += QStringLiteral("   value = %1").arg(number_text(function.shown->values[*index]));
+  }
+  return text;
+}
+
 QString map_widget::readout() const {
   const map_widget_state& state = *state_;
+  if (state.function) return function_readout(*this, *state.function, state.cursor);
   if (!state.map) return QString::fromStdString(std::string(strip_blanks(state.why_no_map)));
   QString text = QStringLiteral("x %1 .. %2   y %3 .. %4")
                      .arg(number_text(state.view.x1), number_text(state.view.x2),
@@ -189,6 +429,19 @@ void map_widget::paintEvent(QPaintEvent*) {
   QImage picture(static_cast<int>(std::lround(width() * geometry.ratio)),
                  static_cast<int>(std::lround(height() * geometry.ratio)), QImage::Format_RGB32);
   picture.fill(Qt::black);
+  if (state.function && layout.map.right >= layout.map.left) {
+    function_map& function = *state_->function;
+    const map_viewport wanted = viewport_over(function.view, layout.map);
+    if (!function.requested || !same_viewport(*function.requested, wanted))
+      start_computation(this, state_.get(), wanted);
+    for (int row = layout.map.top; row <= layout.map.bottom && row < picture.height(); ++row) {
+      auto* line = reinterpret_cast<argb_pixel*>(picture.scanLine(row));
+      for (int column = layout.map.left; column <= layout.map.right && column < picture.width();
+           ++column)
+        line[column] = map_background_pixel;
+    }
+    paint_function_map(function, layout.map, picture);
+  }
   if (state.map && layout.map.right >= layout.map.left) {
     // The map's square in the background's blue, which NaN values show.
     for (int row = layout.map.top; row <= layout.map.bottom && row < picture.height(); ++row) {
@@ -214,6 +467,23 @@ void map_widget::paintEvent(QPaintEvent*) {
     painter.drawText(QRectF(left, 4 + index * line, width() - left, line),
                      Qt::AlignLeft | Qt::AlignVCenter, text);
   };
+  if (state.function) {
+    const function_map& function = *state.function;
+    const auto group = [&](int first, const text_field& label, double low, double high) {
+      const int digits = digit_count(low, high);
+      text_line(legend_left, first, QString::fromStdString(std::string(label.trimmed())));
+      text_line(legend_left, first + 1,
+                QString::fromStdString("   min = " + legend_number(low, digits)));
+      text_line(legend_left, first + 2,
+                QString::fromStdString("   max = " + legend_number(high, digits)));
+    };
+    group(0, state.texts.xlabel, static_cast<double>(function.view.x1),
+          static_cast<double>(function.view.x2));
+    group(4, state.texts.ylabel, static_cast<double>(function.view.y1),
+          static_cast<double>(function.view.y2));
+    if (function.shown && function.shown->max >= function.shown->min)
+      group(8, state.texts.title, function.shown->min, function.shown->max);
+  }
   if (state.map) {
     const map_view& whole = state.whole;
     const auto group = [&](int first, const text_field& label, double low, double high) {
@@ -254,7 +524,26 @@ void map_widget::resizeEvent(QResizeEvent* event) {
 void map_widget::mouseMoveEvent(QMouseEvent* event) {
   map_widget_state& state = *state_;
   state.cursor = event->position().toPoint();
-  if (state.drag_from && (event->buttons() & Qt::LeftButton)) {
+  if (state.function && state.drag_from && (event->buttons() & Qt::LeftButton)) {
+    function_map& function = *state.function;
+    const widget_geometry geometry = geometry_of(*this);
+    const QPointF moved = (event->position() - QPointF(*state.drag_from)) * geometry.ratio;
+    const pixel_rectangle& map = geometry.layout.map;
+    const long double columns = std::max(1, map.right - map.left + 1);
+    const long double rows = std::max(1, map.bottom - map.top + 1);
+    const map_viewport& from = function.view_at_drag;
+    const long double dx = std::lround(moved.x()) * (from.x2 - from.x1) / columns;
+    const long double dy = std::lround(moved.y()) * (from.y2 - from.y1) / rows;
+    map_viewport panned = from;
+    panned.x1 -= dx;
+    panned.x2 -= dx;
+    panned.y1 += dy;
+    panned.y2 += dy;
+    std::string refusal;
+    if (function.check) refusal = function.check(viewport_over(panned, map));
+    if (refusal.empty()) function.view = panned;
+    function.stop = refusal;
+  } else if (state.drag_from && (event->buttons() & Qt::LeftButton)) {
     const widget_geometry geometry = geometry_of(*this);
     const QPointF moved = (event->position() - QPointF(*state.drag_from)) * geometry.ratio;
     state.view = panned_view(state.view_at_drag, geometry.layout.map,
@@ -268,6 +557,7 @@ void map_widget::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
   state_->drag_from = event->position().toPoint();
   state_->view_at_drag = state_->view;
+  if (state_->function) state_->function->view_at_drag = state_->function->view;
 }
 
 void map_widget::mouseReleaseEvent(QMouseEvent* event) {
@@ -281,6 +571,29 @@ void map_widget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void map_widget::wheelEvent(QWheelEvent* event) {
   const double notches = event->angleDelta().y() / 120.0;
+  if (notches != 0 && state_->function) {
+    function_map& function = *state_->function;
+    const widget_geometry geometry = geometry_of(*this);
+    const pixel_rectangle& map = geometry.layout.map;
+    const long_point around =
+        function_point_at(function.view, map, device_point(event->position(), geometry.ratio));
+    const long double factor = std::pow(static_cast<long double>(zoom_per_notch), notches);
+    map_viewport zoomed = function.view;
+    zoomed.x1 = around.x - (around.x - zoomed.x1) / factor;
+    zoomed.x2 = around.x + (zoomed.x2 - around.x) / factor;
+    zoomed.y1 = around.y - (around.y - zoomed.y1) / factor;
+    zoomed.y2 = around.y + (zoomed.y2 - around.y) / factor;
+    std::string refusal;
+    if (!(zoomed.x1 < zoomed.x2 || zoomed.x1 > zoomed.x2) || !(zoomed.y1 != zoomed.y2))
+      refusal = "Zooming stops here: the view has no width left";
+    else if (function.check)
+      refusal = function.check(viewport_over(zoomed, map));
+    if (refusal.empty()) function.view = zoomed;
+    function.stop = refusal;
+    event->accept();
+    update();
+    return;
+  }
   if (notches == 0 || !state_->map) return;
   const widget_geometry geometry = geometry_of(*this);
   const pixel_point around = device_point(event->position(), geometry.ratio);

@@ -26,6 +26,21 @@ TEST(ZoomCommandLine, EveryOptionLandsInItsFieldAndNamesKeepTheirBytes) {
             std::filesystem::path("--odd"));
 }
 
+// --explore opens on frame 1, --explore=FRAME on a frame of the zoom.
+TEST(ZoomCommandLine, ExploreTakesAFrameOfTheZoomOrStartsAtTheFirst) {
+  EXPECT_EQ(parse_zoom_command_line({"julia_zoom", "--explore"}).options.explore_frame, 1);
+  EXPECT_EQ(
+      parse_zoom_command_line({"julia_zoom", "--explore=335", "--offscreen"}).options.explore_frame,
+      335);
+  EXPECT_FALSE(parse_zoom_command_line({"julia_zoom"}).options.explore_frame);
+  for (const char* refused : {"0", "336", "", "1.5", "-3"}) {
+    EXPECT_EQ(parse_zoom_command_line({"julia_zoom", std::string("--explore=") + refused}).error,
+              std::string("--explore needs a frame from 1 to 335, not '") + refused + "'");
+  }
+  EXPECT_NE(parse_zoom_command_line({"julia_zoom", "--explore", "--frames", "d"}).error, "");
+  EXPECT_NE(parse_zoom_command_line({"julia_zoom", "--explore", "--explore=2"}).error, "");
+}
+
 // The frame rate's range is 1 to 1000, both ends included.
 TEST(ZoomCommandLine, FrameRatesAreAcceptedUpToTheEdgesOfTheirRangeAndNoFurther) {
   for (const int accepted : {1, 1000}) {

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace mapplot {
+
+// julia_zoom --explore: the Julia set of z^2 + i at one exact count per pixel,
+// zoomable to the limit of long double, opening on frame `frame`'s window.
+// On screen it runs its own QApplication until the window closes; off screen
+// it computes that view at 265 x 265, saves it as julia_explore-FRAME.png in
+// the current folder (named on standard error) and returns. Returns the exit
+// status.
+int run_julia_explorer(int frame, bool off_screen);
+
+}  // namespace mapplot
