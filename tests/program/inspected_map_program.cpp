@@ -1,0 +1,16 @@
+// A caller that shows an 8 x 6 map in a window of its own, cell (c, r) holding
+// c + 10 r, and leaves it on screen for the user to inspect.
+#include <mapplot/application.hpp>
+#include <mapplot/screen_map.hpp>
+#include <vector>
+
+int main(int argc, char** argv) {
+  return mapplot::run_windowed_program(argc, argv, "inspected_map", [] {
+    std::vector<double> x, y, z;
+    for (int c = 0; c < 8; ++c) x.push_back(c);
+    for (int r = 0; r < 6; ++r) y.push_back(r);
+    for (int r = 0; r < 6; ++r)
+      for (int c = 0; c < 8; ++c) z.push_back(c + 10 * r);
+    mapplot::screen_map(x, y, z, {.title = "inspected map"});
+  });
+}
