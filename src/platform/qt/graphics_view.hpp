@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QImage>
+#include <QString>
+#include <QTimer>
 #include <QWidget>
+#include <optional>
 
+#include "platform/map_view.hpp"
 #include "platform/qt/window_canvas.hpp"
 #include "platform/qt/window_keys.hpp"
 
@@ -10,7 +15,11 @@ class QScreen;
 namespace mapplot {
 
 // Shows one canvas on screen: a top-level graphics window, or the console
-// window's picture. Lives on the GUI thread and only copies presented pixels.
+// window's picture. Lives on the GUI thread and only copies presented pixels,
+// but for the map a frame shows: the user may hover over it for its values,
+// zoom and pan it, and a zoomed view is drawn again from the kept map at the
+// window's pixels. The user's view is a camera held across frames; the
+// program's frames themselves never change.
 class graphics_view final : public QWidget {
   Q_OBJECT
  public:
@@ -19,6 +28,18 @@ class graphics_view final : public QWidget {
   // Takes the presented picture's size and schedules a paint.
   void sync_with_canvas();
   const window_canvas& canvas() const { return canvas_; }
+
+  // The picture the window shows now without its text overlays: the
+  // presented frame, its map drawn through the user's view.
+  QImage shown_picture() const;
+  // Whether the program's frames are held; says so over the picture.
+  void set_paused(bool paused);
+  // Shows `text` over the picture for a moment.
+  void show_notice(const QString& text);
+  // The lines over the bottom of the picture: the visible ranges when zoomed,
+  // the values under the cursor, the notice and "paused".
+  QStringList status_lines() const;
+  bool help_shown() const { return help_shown_; }
 
  signals:
   // A key that steers the program was pressed while this window had the focus.
@@ -29,12 +50,37 @@ class graphics_view final : public QWidget {
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void follow_screen(QScreen* screen);
+  // Takes the map the presented frame shows, keeping the user's view relative
+  // to the whole map as the program's frames move on.
+  void follow_map(const std::optional<placed_map>& placed);
+  bool zoomed() const { return inspected_ && view_ != whole_; }
+  QImage composed(const QImage& front) const;
+  void reset_view();
+  void paint_overlays(QPainter& painter) const;
 
   window_canvas& canvas_;
   bool following_screen_changes_ = false;
+
+  std::optional<placed_map> inspected_;  // the shown map, with a non-empty area
+  pixel_rectangle map_area_{};           // the pixels its cells cover as the program drew it
+  map_view whole_;                       // the program's world window
+  map_view view_;                        // the user's
+  std::optional<QPoint> cursor_;
+  std::optional<QPoint> drag_from_;
+  map_view view_at_drag_;
+  bool help_shown_ = false;
+  bool paused_ = false;
+  QString notice_;
+  QTimer notice_timer_;
 };
 
 // One refresh of `screen`: 1 / QScreen::refreshRate(), or 1/60 s when the

@@ -110,6 +110,8 @@ void qt_window_system::clear_window() {
   draw_into_current([](QImage& image, const drawing_state&) {
     if (!image.isNull()) image.fill(Qt::black);
   });
+  // A cleared window shows no map to inspect.
+  current_->state().map.reset();
 }
 
 void qt_window_system::set_color_index(int palette_index) {
@@ -178,7 +180,8 @@ void qt_window_system::draw_map(std::shared_ptr<const map_data> map) {
   draw_into_current([&](QImage& image, const drawing_state& state) {
     draw_map_pixels(image, *map, drawing_bounds(state), state.world, drawing_bounds(state));
   });
-  current_->state().map = std::move(map);
+  drawing_state& state = current_->state();
+  state.map = placed_map{std::move(map), drawing_bounds(state), state.world};
 }
 
 void qt_window_system::wait_for_enter() {

@@ -9,8 +9,8 @@
 
 namespace mapplot {
 
-void save_shown_picture(const window_canvas& canvas) {
-  const numbered_picture shown = canvas.presented_numbered_picture();
+void save_shown_picture(const window_canvas& canvas, const QImage& picture) {
+  const numbered_picture shown{picture, canvas.frame_number()};
   const std::string window = std::to_string(canvas.number());
   const std::string name = QCoreApplication::applicationName().toStdString() + "-window-" + window +
                            "-" + std::to_string(shown.frame_number) + ".png";

@@ -37,6 +37,7 @@ std::optional<long long> window_canvas::present(frame_pace* pace) {
   } else {
     front_ = back_.copy();
   }
+  front_map_ = state_.map;
   unpresented_ = false;
   painted_ = false;
   presented_at_ = clock::now();
@@ -95,6 +96,11 @@ std::optional<window_picture> window_canvas::presented_picture() const {
 numbered_picture window_canvas::presented_numbered_picture() const {
   std::scoped_lock lock(lock_);
   return {front_.copy(), frame_number_};
+}
+
+std::optional<placed_map> window_canvas::presented_map() const {
+  std::scoped_lock lock(lock_);
+  return front_map_;
 }
 
 long long window_canvas::frame_number() const {

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "platform/font_option.hpp"
 #include "platform/frame_pace.hpp"
@@ -19,6 +20,14 @@
 
 namespace mapplot {
 
+// A map where the program drew it: its data, the viewport and world window it
+// was drawn through. Kept so that a window can draw other views of it.
+struct placed_map {
+  std::shared_ptr<const map_data> map;
+  pixel_rectangle viewport;
+  world_window world;
+};
+
 // What the drawing operations of one window set and later ones read.
 struct drawing_state {
   std::optional<pixel_rectangle> viewport;  // none: the whole canvas, unclipped up to the limit
@@ -27,7 +36,7 @@ struct drawing_state {
   rgb_color text_color = default_palette_color(7);
   std::optional<pixel_point> position;  // none after a position that had no pixel
   font_choice font = terminal_font();
-  std::shared_ptr<const map_data> map;  // the last map drawn, kept to draw other views of it
+  std::optional<placed_map> map;  // the map drawn since the window was last cleared
 };
 
 // A presented frame's picture with its number.
@@ -85,12 +94,16 @@ class window_canvas {
   std::optional<long long> present(frame_pace* pace);
 
   // GUI thread: `paint_front(const QImage&)` copies the presented picture to
-  // the screen; the frame then counts as painted.
+  // the screen; the frame then counts as painted. A painting that also takes
+  // `const std::optional<placed_map>&` is given the map that frame shows.
   template <class Painting>
   void paint(Painting&& paint_front) {
     {
       std::scoped_lock lock(lock_);
-      paint_front(front_);
+      if constexpr (std::is_invocable_v<Painting, const QImage&, const std::optional<placed_map>&>)
+        paint_front(front_, front_map_);
+      else
+        paint_front(front_);
       painted_ = true;
       paint_stalled_ = false;
     }
@@ -114,6 +127,7 @@ class window_canvas {
   QImage presented_image() const;  // a copy; null before the first frame
   std::optional<window_picture> presented_picture() const;
   numbered_picture presented_numbered_picture() const;  // a copy
+  std::optional<placed_map> presented_map() const;      // the map the presented frame shows
   long long frame_number() const;
   std::string title() const;
   void set_title(std::string title);
@@ -131,6 +145,7 @@ class window_canvas {
   mutable std::mutex lock_;  // guards everything below but the atomic
   std::condition_variable painted_or_hidden_;
   QImage front_;
+  std::optional<placed_map> front_map_;
   long long frame_number_ = 0;
   std::optional<clock::time_point> presented_at_;
   bool painted_ = true;

@@ -7,6 +7,12 @@
 
 namespace mapplot {
 
+QString pace_text(const frame_pace& pace) {
+  const double seconds = std::chrono::duration<double>(pace.interval()).count();
+  if (!(seconds > 0)) return QStringLiteral("pace: as fast as the screen");
+  return QStringLiteral("pace: %1 frames/s").arg(1 / seconds, 0, 'g', 3);
+}
+
 void carry_out_window_command(window_command command, const steered_windows& windows) {
   frame_pace& pace = windows.pace;
   switch (command) {
@@ -28,7 +34,7 @@ void carry_out_window_command(window_command command, const steered_windows& win
       pace.halve_pace(refresh_period(windows.view.screen()));
       break;
     case window_command::save_picture:
-      save_shown_picture(windows.view.canvas());
+      save_shown_picture(windows.view.canvas(), windows.view.shown_picture());
       break;
     case window_command::none:
       break;

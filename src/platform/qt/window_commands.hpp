@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include "platform/qt/window_keys.hpp"
 
 namespace mapplot {
@@ -16,6 +18,9 @@ struct steered_windows {
   frame_pace& pace;
   frame_window* frame;
 };
+
+// The pace as the windows say it, e.g. "pace: 30 frames/s".
+QString pace_text(const frame_pace& pace);
 
 // GUI thread: carries out a key's command. None of it changes what the
 // program computes or writes.

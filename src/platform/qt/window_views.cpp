@@ -1,5 +1,6 @@
 #include "platform/qt/window_views.hpp"
 
+#include "platform/frame_pace.hpp"
 #include "platform/qt/frame_window.hpp"
 #include "platform/qt/graphics_view.hpp"
 #include "platform/qt/qt_window_system.hpp"
@@ -51,6 +52,7 @@ graphics_view& window_views::view_for(window_canvas& canvas) {
     // Its own window: it takes the keys that steer the program.
     view->setFocusPolicy(Qt::StrongFocus);
     connect(view.get(), &graphics_view::command_given, this, &window_views::carry_out);
+    view->set_paused(pace_.paused());
   }
   view->setWindowTitle(QString::fromStdString(canvas.title()));
   return *view;
@@ -77,6 +79,12 @@ void window_views::carry_out(window_command command) {
   const auto* view = qobject_cast<const graphics_view*>(sender());
   if (view == nullptr) return;
   carry_out_window_command(command, {.view = *view, .pace = pace_, .frame = frame_});
+  // Said in the graphics windows themselves, where the user looks.
+  if (command == window_command::faster || command == window_command::slower) {
+    if (graphics_view* shown = graphics_window(view->canvas().number()))
+      shown->show_notice(pace_text(pace_));
+  }
+  for (const auto& [number, each] : views_) each->set_paused(pace_.paused());
 }
 
 }  // namespace mapplot
