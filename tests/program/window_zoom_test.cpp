@@ -63,7 +63,7 @@ TEST(WindowInspection, HoverWheelSaveAndHomeInARealWindow) {
   x_server server;
   ASSERT_TRUE(server.ready()) << "Xvfb did not start";
   const temporary_folder scratch;
-  background_process program({.arguments = {INSPECTED_MAP_PROGRAM},
+  background_process program({.arguments = {ZOOMED_MAP_PROGRAM},
                               .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
                               .set_environment = {"DISPLAY=" + server.display()},
                               .working_directory = scratch.name()});
@@ -101,7 +101,7 @@ TEST(WindowInspection, HoverWheelSaveAndHomeInARealWindow) {
   for (int attempt = 0; attempt < 100 && saved.empty(); ++attempt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     for (const auto& entry : std::filesystem::directory_iterator(scratch.name()))
-      if (entry.path().filename().string().starts_with("inspected_map-window-101-"))
+      if (entry.path().filename().string().starts_with("zoomed_map-window-101-"))
         saved = entry.path().string();
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -7,7 +7,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-  return mapplot::run_windowed_program(argc, argv, "inspected_map", [] {
+  return mapplot::run_windowed_program(argc, argv, "zoomed_map", [] {
     std::vector<double> x, y, z;
     for (int c = 0; c < 8; ++c) x.push_back(c);
     for (int r = 0; r < 6; ++r) y.push_back(r);
