@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <bit>
-#include <cctype>
 
 namespace mapplot {
 
 std::optional<video_container> video_container_for(const std::filesystem::path& file) {
   std::string extension = file.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char letter) { return static_cast<char>(std::tolower(letter)); });
+  // ASCII rules: the user's locale must not change which names are videos.
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](char letter) {
+    return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
+  });
   if (extension == ".mp4") return video_container::mp4;
   if (extension == ".webm") return video_container::webm;
   return std::nullopt;
