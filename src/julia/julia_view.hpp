@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <span>
 
+#include "internal_api.hpp"
+
 // What the explorer needs beyond julia_counts(): progress it can cancel, the
 // share of points the extended loop computed, and where zooming must stop.
 namespace mapplot {
@@ -26,18 +28,18 @@ struct julia_view_counts {
 // set, the rows not yet started are left as they were, and the call returns
 // as soon as every thread has left its row.
 // Throws std::invalid_argument as julia_counts() does, before writing anything.
-julia_view_counts julia_counts_of_view(const julia_view& view, std::span<float> counts,
-                                       const std::atomic<bool>* cancel = nullptr);
+MAPPLOT_INTERNAL_API julia_view_counts julia_counts_of_view(
+    const julia_view& view, std::span<float> counts, const std::atomic<bool>* cancel = nullptr);
 
 // Whether neighbouring pixels of the view have distinct starts in long double,
 // along both axes. Beyond that a deeper view would show repeated pixels rather
 // than what is there.
-bool julia_view_resolvable(const julia_view& view);
+MAPPLOT_INTERNAL_API bool julia_view_resolvable(const julia_view& view);
 
 // The zoom's iteration limit for a window of half-width `ray`:
 // ceil(14 - 10 ln(ray / 2)), as julia_window() computes it, the logarithm in
 // double precision (in extended precision for a ray below the doubles' range).
 // Throws std::invalid_argument unless ray is positive and finite.
-int julia_zoom_limit(long double ray);
+MAPPLOT_INTERNAL_API int julia_zoom_limit(long double ray);
 
 }  // namespace mapplot

@@ -21,7 +21,7 @@ class frame_pace {
 
   explicit frame_pace(clock::duration interval) : interval_(interval) {}
 
-  clock::duration interval() const;
+  MAPPLOT_INTERNAL_API clock::duration interval() const;
   void set_interval(clock::duration interval);
 
   // Frames twice as often, but no more often than one a `shortest` (the

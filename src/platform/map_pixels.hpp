@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "internal_api.hpp"
 #include "platform/map_data.hpp"
 #include "platform/world_transform.hpp"
 
@@ -30,16 +31,18 @@ struct cells_under_pixels {
 
   // The smallest rectangle holding every pixel some cell covers; nothing when
   // no cell covers any.
-  std::optional<pixel_rectangle> reach() const;
+  MAPPLOT_INTERNAL_API std::optional<pixel_rectangle> reach() const;
 };
 
 // Every edge's pixel comes from world_to_pixel_column and world_to_pixel_row
 // through `viewport` and `world`; a column or row with an edge that has no
 // pixel (not finite, or a degenerate world window) covers nothing. Pixels
 // outside `clip` are not considered. x and y may be in any order.
-cells_under_pixels find_cells_under_pixels(std::span<const double> x, std::span<const double> y,
-                                           const pixel_rectangle& viewport,
-                                           const world_window& world, pixel_rectangle clip);
+MAPPLOT_INTERNAL_API cells_under_pixels find_cells_under_pixels(std::span<const double> x,
+                                                                std::span<const double> y,
+                                                                const pixel_rectangle& viewport,
+                                                                const world_window& world,
+                                                                pixel_rectangle clip);
 
 // Pixels that a program or a widget draws into: `row_length` pixels from one
 // row to the next.
@@ -53,6 +56,7 @@ struct pixel_raster {
 // Paints each pixel of `cells` that lies in the raster and that a cell covers
 // in that cell's grey; other pixels keep what they had. A map whose values do
 // not fill its nx * ny grid paints nothing.
-void paint_map(const map_data& map, const cells_under_pixels& cells, pixel_raster raster);
+MAPPLOT_INTERNAL_API void paint_map(const map_data& map, const cells_under_pixels& cells,
+                                    pixel_raster raster);
 
 }  // namespace mapplot

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "internal_api.hpp"
 #include "platform/map_data.hpp"
 #include "platform/world_transform.hpp"
 
@@ -29,24 +30,26 @@ inline world_window world_of(const map_view& view) {
 
 // The whole map: the finite range of its coordinates; a unit span where they
 // have none, so that every view has an extent.
-map_view whole_map_view(const map_data& map);
+MAPPLOT_INTERNAL_API map_view whole_map_view(const map_data& map);
 
 // The world point under pixel `pixel` of `viewport`.
 struct world_point {
   double x;
   double y;
 };
-world_point world_point_at(const map_view& view, const pixel_rectangle& viewport,
-                           pixel_point pixel);
+MAPPLOT_INTERNAL_API world_point world_point_at(const map_view& view,
+                                                const pixel_rectangle& viewport, pixel_point pixel);
 
 // The view `factor` times closer (below 1: farther), the world point under
 // `around` staying under it. Views narrower than a millionth of the whole
 // map's extent are not made.
-map_view zoomed_view(const map_view& view, const map_view& whole, const pixel_rectangle& viewport,
-                     pixel_point around, double factor);
+MAPPLOT_INTERNAL_API map_view zoomed_view(const map_view& view, const map_view& whole,
+                                          const pixel_rectangle& viewport, pixel_point around,
+                                          double factor);
 
 // The view moved so that the world follows a drag of (dx, dy) pixels.
-map_view panned_view(const map_view& view, const pixel_rectangle& viewport, int dx, int dy);
+MAPPLOT_INTERNAL_API map_view panned_view(const map_view& view, const pixel_rectangle& viewport,
+                                          int dx, int dy);
 
 // The cell a pixel of the viewport shows, as drawn: the same cell the map's
 // pixels come from.
@@ -54,7 +57,9 @@ struct map_cell {
   std::size_t column;
   std::size_t row;
 };
-std::optional<map_cell> cell_at_pixel(const map_data& map, const map_view& view,
-                                      const pixel_rectangle& viewport, pixel_point pixel);
+MAPPLOT_INTERNAL_API std::optional<map_cell> cell_at_pixel(const map_data& map,
+                                                           const map_view& view,
+                                                           const pixel_rectangle& viewport,
+                                                           pixel_point pixel);
 
 }  // namespace mapplot
