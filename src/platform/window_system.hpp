@@ -77,7 +77,7 @@ MAPPLOT_INTERNAL_API void install_window_system(window_system* system);
 
 // Ends the program with `message` shown by the windowing layer and a non-zero
 // exit status ("insufficient virtual memory" and the like).
-[[noreturn]] MAPPLOT_INTERNAL_API void fatal_error(std::string_view message);
+[[noreturn]] void fatal_error(std::string_view message);
 
 // Sets what fatal_error does before it exits; the default prints the message
 // on standard error.

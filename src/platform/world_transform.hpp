@@ -57,10 +57,10 @@ MAPPLOT_INTERNAL_API std::optional<pixel_point> world_to_pixel(const pixel_recta
 // The two halves of world_to_pixel: the pixel column of a world x and the pixel
 // row of a world y. A grid of cells needs only its edges converted, one
 // direction at a time, and gets exactly the pixels world_to_pixel gives.
-MAPPLOT_INTERNAL_API std::optional<int> world_to_pixel_column(const pixel_rectangle& viewport,
-                                                              const world_window& world, double x);
-MAPPLOT_INTERNAL_API std::optional<int> world_to_pixel_row(const pixel_rectangle& viewport,
-                                                           const world_window& world, double y);
+std::optional<int> world_to_pixel_column(const pixel_rectangle& viewport, const world_window& world,
+                                         double x);
+std::optional<int> world_to_pixel_row(const pixel_rectangle& viewport, const world_window& world,
+                                      double y);
 
 // A world rectangle's corners rounded to pixels, not clipped (an outline needs
 // to know which of its edges lie outside the viewport).

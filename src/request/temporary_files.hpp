@@ -27,7 +27,7 @@ namespace mapplot {
 // Registers the file `name` in the folder open as `folder`; the descriptor
 // must stay open until the registration is withdrawn. Returns the
 // registration, or -1 when the table is full or the name too long.
-MAPPLOT_INTERNAL_API int register_temporary_file(int folder, std::string_view name) noexcept;
+int register_temporary_file(int folder, std::string_view name) noexcept;
 
 // Registers a child process to kill with SIGKILL, with its process group
 // when it leads one; -1 when the table is full.
