@@ -139,6 +139,7 @@ else()
     PATTERN screen_map.hpp EXCLUDE
     PATTERN application.hpp EXCLUDE
     PATTERN screen_session.hpp EXCLUDE
+    PATTERN map_widget.hpp EXCLUDE
     PATTERN window_pictures.hpp EXCLUDE
     PATTERN julia_zoom.hpp EXCLUDE)
 endif()
