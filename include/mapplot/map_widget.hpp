@@ -25,9 +25,12 @@ namespace mapplot {
 /// x = x1 + (x2 - x1) * (2i + 1) / (2 columns), and likewise
 /// y = y1 + (y2 - y1) * (2j + 1) / (2 rows): the centres of the pixels.
 struct map_viewport {
-  long double x1, x2;
-  long double y1, y2;
-  std::size_t columns, rows;
+  long double x1;       ///< Left edge of the view.
+  long double x2;       ///< Right edge of the view.
+  long double y1;       ///< Bottom edge of the view.
+  long double y2;       ///< Top edge of the view.
+  std::size_t columns;  ///< Pixels across: values per row.
+  std::size_t rows;     ///< Pixels down: rows of values.
   /// True for the coarse picture a new view shows first (every fourth pixel
   /// each way); false for the one value per pixel that replaces it.
   bool preview;
