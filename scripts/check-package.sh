@@ -56,7 +56,7 @@ check_plot_example() {
   (cd "$folder" && "$program" >console.txt) || fail "$program failed"
   [ "$(cat "$folder/console.txt")" = "  Output in field.ps" ] ||
     fail "$program: console says $(cat "$folder/console.txt")"
-  [ "$(head -c 10 "$folder/field.ps")" = "%!PS-Adobe" ] && tail -n 3 "$folder/field.ps" | grep -q '^%%EOF' ||
+  [ "$(head -c 10 "$folder/field.ps")" = "%!PS-Adobe" ] && tail -n 3 "$folder/field.ps" | grep '^%%EOF' >/dev/null ||
     fail "$program: field.ps is no complete PostScript file"
 }
 
@@ -139,10 +139,10 @@ EOF_CALLER
     # shellcheck disable=SC2086 # the flags are words
     g++ -std=c++20 -Wall -Wextra -Werror "$source" $flags -o "$program" ||
       fail "$source does not link with mapplot-$component.pc alone: $flags"
-    if [ "$component" != screenmap ] && readelf -d "$program" | grep -q 'NEEDED.*Qt'; then
+    if [ "$component" != screenmap ] && readelf -d "$program" | grep 'NEEDED.*Qt' >/dev/null; then
       fail "$program loads Qt"
     fi
-    if [ "$component" = datamap ] && readelf -d "$program" | grep -q 'NEEDED.*pgplot'; then
+    if [ "$component" = datamap ] && readelf -d "$program" | grep 'NEEDED.*pgplot' >/dev/null; then
       fail "$program loads PGPLOT"
     fi
   done
@@ -208,7 +208,8 @@ $wrong"
   local name
   for name in $public; do
     for library in $libraries; do
-      nm -DC --defined-only "$library" | grep -q " mapplot::$name\b" && continue 2
+      # Not grep -q: leaving early would fail the pipeline on nm's SIGPIPE.
+      nm -DC --defined-only "$library" | grep " mapplot::$name\b" >/dev/null && continue 2
     done
     fail "no shared library exports mapplot::$name"
   done
@@ -234,7 +235,7 @@ configure -S . -B "$shared" -DBUILD_SHARED_LIBS=ON -DCMAKE_INSTALL_PREFIX=/usr \
 cmake --build "$shared" >/dev/null
 cmake --install "$shared" --prefix "$scratch/shared" >/dev/null
 library=$(find "$scratch/shared" -name 'libmapplot_datamap.so.*.*.*')
-readelf -d "$library" | grep -q 'SONAME.*\[libmapplot_datamap\.so\.[0-9]' || fail "$library has no versioned SONAME"
+readelf -d "$library" | grep 'SONAME.*\[libmapplot_datamap\.so\.[0-9]' >/dev/null || fail "$library has no versioned SONAME"
 check_exported_symbols "$scratch/shared"
 build_examples "$scratch/shared" "$scratch/shared-examples"
 check_examples "$scratch/shared-examples" "$scratch/shared-run"

@@ -32,7 +32,7 @@ export DEBIAN_FRONTEND=noninteractive
 as_root apt-get update -qq
 
 # PGPLOT lives in the non-free component, which a stock installation leaves out.
-if ! apt-cache policy pgplot5 2>/dev/null | grep -q 'Candidate: [0-9]'; then
+if ! apt-cache policy pgplot5 2>/dev/null | grep 'Candidate: [0-9]' >/dev/null; then
   echo "setup: enabling the non-free component for apt" >&2
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     as_root sed -i -E '/^Components:/{/ non-free( |$)/!s/$/ non-free/}' \
