@@ -2,7 +2,8 @@
 // layout's map square) through julia_counts on all cores, beside its
 // baseline, the same pixels counted the plain way on one thread, measured in
 // the same run: the windows of frames 1, 150 and 335, and the deepest view
-// around the zoom's fixed point that long double can still resolve. Each
+// around the zoom's fixed point that long double can still resolve, and one
+// between them where about half the points fall back. Each
 // reports "x_plain", its time as a multiple of the baseline's, and
 // "fallback_share", the share of points the extended loop computed.
 #include <benchmark/benchmark.h>
@@ -121,10 +122,15 @@ void deepest_resolvable(benchmark::State& state) {
   static const julia_view view = deepest_view();
   view_counts(state, view);
 }
+// A depth where the double-precision path proves about half of the counts.
+void half_width_1e_13(benchmark::State& state) {
+  view_counts(state, {0, -1, 1e-13L, 1e-13L, mapplot::julia_zoom_limit(1e-13L), pixels, pixels});
+}
 
 BENCHMARK(frame_1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(frame_150)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(frame_335)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(half_width_1e_13)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(deepest_resolvable)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

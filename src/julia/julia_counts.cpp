@@ -51,13 +51,28 @@ julia_view_counts julia_counts_of_view(const julia_view& view, std::span<float> 
   }
   const long long last_step = static_cast<long long>(view.limit) + 1;
 
+  // Deep views where the double-precision path proves no count at all would
+  // pay for every attempt on top of the extended loop. So a row tries it only
+  // while the last row that tried proved some count; every 16th row tries
+  // anyway, to notice when the view's depth allows again.
+  // The counts are the same either way: the extended loop is the reference.
+  const escape_path fastest = fastest_escape_path();
+  std::atomic<bool> double_path_pays{true};
   std::atomic<std::size_t> recomputed{0}, rows_done{0};
   const auto compute_row = [&](std::size_t j) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return;
     const exact_arithmetic_scope exact_on_this_thread;
     const long double y = pixel_start(view.cy, view.ray_y, j, view.rows);
-    recomputed += escape_counts_of_row(starts_x, y, last_step,
-                                       counts.subspan(j * view.columns, view.columns));
+    const bool attempt = j % 16 == 0 || double_path_pays.load(std::memory_order_relaxed);
+    const std::span<float> row = counts.subspan(j * view.columns, view.columns);
+    if (attempt || fastest == escape_path::extended) {
+      const std::size_t fell_back = escape_counts_of_row(starts_x, y, last_step, row, fastest);
+      double_path_pays.store(fell_back < view.columns, std::memory_order_relaxed);
+      recomputed += fell_back;
+    } else {
+      escape_counts_of_row(starts_x, y, last_step, row, escape_path::extended);
+      recomputed += view.columns;
+    }
     ++rows_done;
   };
   // The workers count rows in int; a taller view goes in blocks.
