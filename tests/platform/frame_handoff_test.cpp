@@ -158,6 +158,19 @@ TEST(FramePace, PausedOnlyAStepLetsAFrameThrough) {
   pace.pause();
   pace.cancel();
   program.join();
+
+  // A step not taken before the pace resumes is gone at the next pause.
+  frame_pace stepped(0s);
+  stepped.pause();
+  stepped.step();
+  stepped.resume();
+  stepped.pause();
+  std::atomic<bool> turn_given{false};
+  std::thread waiting([&] { turn_given = stepped.wait_for_turn(std::nullopt, 0s).has_value(); });
+  std::this_thread::sleep_for(30ms);
+  stepped.cancel();
+  waiting.join();
+  EXPECT_FALSE(turn_given) << "a step from before the resume let a frame through";
 }
 
 // Turns fall on a grid one period apart: the pace's interval, but never less

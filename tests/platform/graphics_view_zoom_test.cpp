@@ -163,6 +163,20 @@ TEST_F(GraphicsViewInspection, TheWheelDrawsTheZoomFromTheValuesAndHomeRestoresE
   EXPECT_EQ(shown_on_screen(*view), program_picture);
 }
 
+// Past a millionth of the whole map a wheel notch does nothing; zooming out
+// still does.
+TEST(MapViewZoom, ZoomingInStopsAtAMillionthOfTheWholeMap) {
+  const map_view whole{-0.5, -0.5, columns - 0.5, rows - 0.5};
+  const pixel_rectangle viewport{left, top, right, bottom};
+  map_view view = whole;
+  for (int notch = 0; notch < 200; ++notch)
+    view = zoomed_view(view, whole, viewport, {50, 60}, 1.25);
+  const double share = (view.x2 - view.x1) / (whole.x2 - whole.x1);
+  EXPECT_GE(share, 1e-6);
+  EXPECT_LT(share, 1.25e-6);
+  EXPECT_NE(zoomed_view(view, whole, viewport, {50, 60}, 1 / 1.25), view);
+}
+
 TEST_F(GraphicsViewInspection, DraggingPansAndTheViewHoldsAcrossFrames) {
   const QImage first_frame = system.presented_image(101);
   wheel_at(*view, centre_of_cell(2, 2), 4);

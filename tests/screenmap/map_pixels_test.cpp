@@ -138,6 +138,10 @@ TEST(MapPixels, EdgesWithoutPixelsLeaveTheirCellsOut) {
   expect_same_picture<double>(map, {true, 0, 0, 4, 2});
   // A world window without width: no cell has a pixel.
   expect_same_picture<double>(map, {true, 1, 0, 1, 2});
+  // Cells left out between drawn ones leave their pixels as they were.
+  map = {{0, 1, nan, 3, 4, 5}, {0, 1, 2}, {}};
+  for (int k = 0; k < 18; ++k) map.z.push_back(k % 7);
+  expect_same_picture<double>(map, {true, 0, 0, 6, 2});
 }
 
 TEST(MapPixels, LogarithmicScaleAndARangeBeyondTheDoubles) {
