@@ -7,10 +7,12 @@
 #include <QFontMetrics>
 #include <QWheelEvent>
 #include <cmath>
+#include <limits>
 #include <mapplot/map_widget.hpp>
 #include <mutex>
 #include <vector>
 
+#include "platform/map_data.hpp"
 #include "platform/qt_application.hpp"
 #include "screenmap/map_widget_layout.hpp"
 
@@ -106,10 +108,13 @@ TEST_F(FunctionMap, ShowsTheFunctionOneValuePerPixelAndAsksAgainForAZoomedView) 
   {
     const std::lock_guard lock(asked->mutex);
     ASSERT_FALSE(asked->viewports.empty());
-    EXPECT_TRUE(asked->viewports.front().preview) << "a coarse picture comes first";
+    const map_viewport& first = asked->viewports.front();
     const map_viewport& last = asked->viewports.back();
     EXPECT_FALSE(last.preview);
     EXPECT_EQ(last.columns, static_cast<std::size_t>(layout.map.right - layout.map.left + 1));
+    EXPECT_TRUE(first.preview) << "a coarse picture comes first";
+    EXPECT_EQ(first.columns, (last.columns + 3) / 4) << "the coarse picture is every fourth pixel";
+    EXPECT_EQ(first.rows, (last.rows + 3) / 4);
     asked->viewports.clear();
   }
 
@@ -135,6 +140,29 @@ TEST_F(FunctionMap, ShowsTheFunctionOneValuePerPixelAndAsksAgainForAZoomedView) 
   EXPECT_NEAR(static_cast<double>(zoomed.y1), static_cast<double>(y1), 1e-12);
   EXPECT_NEAR(static_cast<double>(zoomed.y2), static_cast<double>(y2), 1e-12);
   EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x ")));
+}
+
+TEST_F(FunctionMap, InfiniteValuesAreBlackAndWhiteAndNaNShowsTheBackground) {
+  widget.set_function(
+      [](const map_viewport& view, std::span<float> values, const std::atomic<bool>&) {
+        constexpr float infinity = std::numeric_limits<float>::infinity();
+        for (std::size_t j = 0; j < view.rows; ++j) {
+          for (std::size_t i = 0; i < view.columns; ++i) {
+            const std::size_t third = 3 * i / view.columns;
+            const float value = third == 0 ? -infinity : third == 1 ? float(i) : infinity;
+            // The upper half (j counts from the bottom) has no values.
+            values[i + j * view.columns] =
+                j < view.rows / 2 ? value : std::numeric_limits<float>::quiet_NaN();
+          }
+        }
+        return true;
+      },
+      0, 1, 0, 1);
+  const QImage picture = computed_picture();
+  const int low_row = layout.map.bottom - 2;
+  EXPECT_EQ(picture.pixel(layout.map.left + 2, low_row), qRgb(0, 0, 0));
+  EXPECT_EQ(picture.pixel(layout.map.right - 2, low_row), qRgb(255, 255, 255));
+  EXPECT_EQ(picture.pixel(layout.map.left + 2, layout.map.top + 2), map_background_pixel);
 }
 
 TEST_F(FunctionMap, AViewTheCheckRefusesIsNotShownAndTheReadoutSaysWhy) {

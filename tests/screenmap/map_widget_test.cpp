@@ -121,6 +121,19 @@ TEST_F(MapWidget, TheWheelZoomsAroundTheCursorAndDraggingPans) {
   EXPECT_EQ(differing_pixels(shown(), whole()), 0);
 }
 
+// A new map over the same coordinates is the next frame of an animation: the
+// user's zoom stays.
+TEST_F(MapWidget, AnAnimationKeepsTheUsersZoom) {
+  const QPoint cursor(layout.map.left + 60, layout.map.top + 90);
+  QWheelEvent wheel(QPointF(cursor), widget.mapToGlobal(QPointF(cursor)), QPoint(), QPoint(0, 240),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&widget, &wheel);
+  const map_view zoomed =
+      zoomed_view(whole(), whole(), layout.map, {cursor.x(), cursor.y()}, 1.25 * 1.25);
+  widget.set_map(data.x, data.y, data.z, {.title = "Field"});
+  EXPECT_EQ(differing_pixels(shown(), zoomed), 0);
+}
+
 TEST_F(MapWidget, HoveringReadsTheValueOfTheCellDrawnUnderTheCursor) {
   const reference_raster expected = expected_map(whole());
   for (const QPoint cursor : {QPoint(layout.map.left + 3, layout.map.top + 5),
@@ -180,6 +193,10 @@ TEST(MapWidgetRequest, UnusableGridsSayWhyAndFloatGridsAreKeptAsTheyAre) {
   const std::vector<float> x{0, 1, 2}, y{0, 1}, z{1, 2, 3, 4, 5};
   widget.set_map(x, y, z);
   EXPECT_EQ(widget.readout().toStdString(), "Warning: 5 values for a 3 x 2 grid, nothing shown");
+  const std::vector<float> flat(6, 4.5f);
+  widget.set_map(x, y, flat);
+  EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("All values equal 4.5")))
+      << widget.readout().toStdString();
   const std::vector<float> grid{1, 10, 100, 1, 10, 100};
   widget.set_map(x, y, grid_view<float>{grid.data(), 3, 2}, {.logscale = true});
   EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x 0 .. 2   y 0 .. 1")));
