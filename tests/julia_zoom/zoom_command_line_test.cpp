@@ -37,7 +37,10 @@ TEST(ZoomCommandLine, ExploreTakesAFrameOfTheZoomOrStartsAtTheFirst) {
     EXPECT_EQ(parse_zoom_command_line({"julia_zoom", std::string("--explore=") + refused}).error,
               std::string("--explore needs a frame from 1 to 335, not '") + refused + "'");
   }
-  EXPECT_NE(parse_zoom_command_line({"julia_zoom", "--explore", "--frames", "d"}).error, "");
+  for (const char* recording : {"--frames", "--video"}) {
+    EXPECT_EQ(parse_zoom_command_line({"julia_zoom", "--explore", recording, "d.mp4"}).error,
+              "--explore does not keep frames; leave out --frames and --video");
+  }
   EXPECT_NE(parse_zoom_command_line({"julia_zoom", "--explore", "--explore=2"}).error, "");
 }
 
