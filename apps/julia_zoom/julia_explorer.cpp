@@ -42,14 +42,8 @@ julia_view view_of(const map_viewport& viewport) {
           viewport.rows};
 }
 
-// One console line a view, locale-free: its centre to long double's digits,
-// half-width, limit, and the share the extended loop took.
 void print_view_line(const julia_view& view, double fallback_share) {
-  const std::string line = "view centre " + text_of(view.cx, std::chars_format::general, 21) + " " +
-                           text_of(view.cy, std::chars_format::general, 21) + "  half-width " +
-                           text_of(view.ray_x, std::chars_format::scientific, 6) + "  limit " +
-                           std::to_string(view.limit) + "  fallback " +
-                           text_of(fallback_share * 100, std::chars_format::fixed, 2) + " %\n";
+  const std::string line = explorer_view_line(view, fallback_share);
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fflush(stdout);
 }
@@ -88,6 +82,14 @@ int explore_off_screen(const julia_frame& frame, int frame_number) {
 }
 
 }  // namespace
+
+std::string explorer_view_line(const julia_view& view, double fallback_share) {
+  return "view centre " + text_of(view.cx, std::chars_format::general, 21) + " " +
+         text_of(view.cy, std::chars_format::general, 21) + "  half-width " +
+         text_of(view.ray_x, std::chars_format::scientific, 6) + "  limit " +
+         std::to_string(view.limit) + "  fallback " +
+         text_of(fallback_share * 100, std::chars_format::fixed, 2) + " %\n";
+}
 
 int run_julia_explorer(int frame_number, bool off_screen) {
   static int argument_count = 1;

@@ -1,6 +1,15 @@
 #pragma once
 
+#include <string>
+
 namespace mapplot {
+
+struct julia_view;
+
+// The console line of one view, locale-free: its centre to long double's
+// digits, its half-width, its iteration limit, and the share of its points
+// the extended loop computed, in per cent.
+std::string explorer_view_line(const julia_view& view, double fallback_share);
 
 // julia_zoom --explore: the Julia set of z^2 + i at one exact count per pixel,
 // zoomable to the limit of long double, opening on frame `frame`'s window.
