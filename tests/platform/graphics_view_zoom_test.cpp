@@ -108,6 +108,20 @@ TEST_F(GraphicsViewInspection, HoverGivesTheCallersValueAndTheWorldPoint) {
   EXPECT_TRUE(view->status_lines().isEmpty());
 }
 
+TEST_F(GraphicsViewInspection, UnderALogarithmicScaleTheValueComesWithItsLogarithm) {
+  auto logarithmic = std::make_shared<map_data>(*known_map(1));
+  logarithmic->logscale = true;
+  logarithmic->zmin = 0;
+  logarithmic->zmax = std::log10(logarithmic->zmax);
+  present_map(system, logarithmic);
+  view->sync_with_canvas();
+  move_to(*view, centre_of_cell(2, 1));
+  const QStringList lines = view->status_lines();
+  ASSERT_EQ(lines.size(), 1) << lines.join('|').toStdString();
+  EXPECT_TRUE(lines[0].endsWith(QStringLiteral("value = 13   log = 1.113943")))
+      << lines[0].toStdString();
+}
+
 TEST_F(GraphicsViewInspection, TheWheelDrawsTheZoomFromTheValuesAndHomeRestoresEveryPixel) {
   const QImage program_picture = system.presented_image(101);
   EXPECT_EQ(shown_on_screen(*view), program_picture) << "unzoomed, the window is the frame";

@@ -340,6 +340,22 @@ TEST_F(RecordedPlot, InfinitiesAreDrawnAtTheEndsOfTheFiniteRange) {
             "  Warning: 2 of 4 values not finite, drawn at the ends of the scale");
 }
 
+// One infinity alone still leaves the finite values their range; with no
+// finite value at all the image is flat at 0.
+TEST_F(RecordedPlot, AnInfinityAloneOrNoFiniteValueKeepsTheScaleFinite) {
+  const float inf = std::numeric_limits<float>::infinity();
+  postscript_map(std::vector<float>{0, 1}, std::vector<float>{0, 1},
+                 std::vector<float>{2, inf, 1, 3});
+  EXPECT_THAT(only("imag").arrays[0], ElementsAre(2, 3, 1, 3));
+  EXPECT_THAT(only("wedg").numbers, ElementsAre(3, 4, 1, 3));
+  recorded_pgplot::reset();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  postscript_map(std::vector<float>{0, 1}, std::vector<float>{0, 1},
+                 std::vector<float>{nan, inf, -inf, nan});
+  EXPECT_THAT(only("imag").arrays[0], ElementsAre(0, 0, 0, 0));
+  EXPECT_THAT(only("wedg").numbers, ElementsAre(3, 4, 0, 0));
+}
+
 // A range beyond about 1e36 breaks PGPLOT's image; it is drawn divided by a
 // power of ten that the wedge's label gives.
 TEST_F(RecordedPlot, ExtremeValuesKeepTheirGreyLevels) {

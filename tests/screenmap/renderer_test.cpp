@@ -315,12 +315,15 @@ TEST_F(RendererTest, CoordinatesThatLeaveTheMapBlankAreReported) {
   const double huge = std::numeric_limits<double>::max();
   draw({0, 1, nan}, {0, 1}, {0, 1, 2, 3, 4, 5});
   EXPECT_TRUE(cell_colors().empty()) << "a partial map over coordinates that are not finite";
+  draw({0, 1}, {0, nan, 1}, {0, 1, 2, 3, 4, 5});
+  EXPECT_TRUE(cell_colors().empty()) << "a partial map over y coordinates that are not finite";
   draw({-huge, huge}, {0, 1}, {0, 1, 2, 3});
   draw({0, 1}, {0, huge, -huge}, {0, 1, 2, 3, 4, 5});
   draw({0, huge}, {0, 1}, {0, 1, 2, 3});
   EXPECT_EQ(console.lines,
             (std::vector<std::string>{
                 "  Warning: the x coordinates are not all finite, map empty",
+                "  Warning: the y coordinates are not all finite, map empty",
                 "  Warning: the x coordinates span more than the number range, map empty",
                 "  Warning: the y coordinates span more than the number range, map empty",
                 "  Warning: the x coordinates span more than the number range, map empty"}));
