@@ -3,11 +3,30 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 namespace mapplot::testing {
+
+// The bytes of the file at `path`; empty when it cannot be read.
+inline std::string file_contents(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// The names of what `folder` holds.
+inline std::set<std::string> names_in(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
 
 // A fresh folder of its own under the temporary folder, removed with
 // everything in it when the object goes.

@@ -467,16 +467,17 @@ void map_widget::paintEvent(QPaintEvent*) {
     painter.drawText(QRectF(left, 4 + index * line, width() - left, line),
                      Qt::AlignLeft | Qt::AlignVCenter, text);
   };
+  // A label and the minimum and maximum under it, from line `first` on.
+  const auto group = [&](int first, const text_field& label, double low, double high) {
+    const int digits = digit_count(low, high);
+    text_line(legend_left, first, QString::fromStdString(std::string(label.trimmed())));
+    text_line(legend_left, first + 1,
+              QString::fromStdString("   min = " + legend_number(low, digits)));
+    text_line(legend_left, first + 2,
+              QString::fromStdString("   max = " + legend_number(high, digits)));
+  };
   if (state.function) {
     const function_map& function = *state.function;
-    const auto group = [&](int first, const text_field& label, double low, double high) {
-      const int digits = digit_count(low, high);
-      text_line(legend_left, first, QString::fromStdString(std::string(label.trimmed())));
-      text_line(legend_left, first + 1,
-                QString::fromStdString("   min = " + legend_number(low, digits)));
-      text_line(legend_left, first + 2,
-                QString::fromStdString("   max = " + legend_number(high, digits)));
-    };
     group(0, state.texts.xlabel, static_cast<double>(function.view.x1),
           static_cast<double>(function.view.x2));
     group(4, state.texts.ylabel, static_cast<double>(function.view.y1),
@@ -486,14 +487,6 @@ void map_widget::paintEvent(QPaintEvent*) {
   }
   if (state.map) {
     const map_view& whole = state.whole;
-    const auto group = [&](int first, const text_field& label, double low, double high) {
-      const int digits = digit_count(low, high);
-      text_line(legend_left, first, QString::fromStdString(std::string(label.trimmed())));
-      text_line(legend_left, first + 1,
-                QString::fromStdString("   min = " + legend_number(low, digits)));
-      text_line(legend_left, first + 2,
-                QString::fromStdString("   max = " + legend_number(high, digits)));
-    };
     group(0, state.texts.xlabel, whole.x1, whole.x2);
     group(4, state.texts.ylabel, whole.y1, whole.y2);
     group(8, state.texts.title, state.map->zmin, state.map->zmax);

@@ -8,13 +8,6 @@
 
 namespace mapplot::testing {
 
-std::set<std::string> names_in(const std::filesystem::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.insert(entry.path().filename().string());
-  return names;
-}
-
 int bar_column(int width, int number) {
   return (11 * number) % (width - 24);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "scratch_folder.hpp"
+
 namespace mapplot::testing {
 
 // A frame that tells its colours and its number apart: red, green, blue and
@@ -14,9 +16,6 @@ namespace mapplot::testing {
 // black bar 8 pixels wide that starts at column (11 * number) % (width - 24).
 std::vector<std::uint32_t> synthetic_frame(int width, int height, int number);
 int bar_column(int width, int number);
-
-// The names of the entries in `folder`, to see that nothing was left behind.
-std::set<std::string> names_in(const std::filesystem::path& folder);
 
 // What ffprobe says of a video's first stream, every frame decoded and counted.
 struct video_facts {

@@ -26,19 +26,8 @@ std::string with_start(std::string text, std::string_view start) {
 }
 
 namespace fs = std::filesystem;
-
-std::string contents(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-std::set<std::string> names_in(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
-  return names;
-}
+using testing::file_contents;
+using testing::names_in;
 
 // Whole files of each format, as small as they come.
 const std::string whole_postscript = "%!PS-Adobe-3.0\n%%Pages: 1\n%%EOF\n";
@@ -105,11 +94,11 @@ TEST(PlotFileStaging, OnlyAWholeFileTakesTheNameDamagedOnesKeepTheEarlierFile) {
     EXPECT_EQ(failure->code().value(), EIO) << each.what;
     EXPECT_NE(std::string(failure->what()).find("\"Map.out\" (left incomplete)"), std::string::npos)
         << failure->what();
-    EXPECT_EQ(contents("Map.out"), "earlier") << each.what;
+    EXPECT_EQ(file_contents("Map.out"), "earlier") << each.what;
     EXPECT_EQ(names_in("."), std::set<std::string>{"Map.out"}) << each.what;
 
     EXPECT_FALSE(plot_written_as("Map.out", each.format, each.whole)) << each.what;
-    EXPECT_EQ(contents("Map.out"), each.whole) << each.what;
+    EXPECT_EQ(file_contents("Map.out"), each.whole) << each.what;
   }
 }
 
@@ -142,7 +131,7 @@ TEST(PlotFileStaging, PgplotGetsAtMostEightyPlainCharacters) {
     })) << path;
     std::ofstream(path, std::ios::trunc) << whole_postscript;
     file.commit(plot_output::postscript);
-    EXPECT_EQ(contents(folder + "/Map.ps"), whole_postscript) << folder;
+    EXPECT_EQ(file_contents(folder + "/Map.ps"), whole_postscript) << folder;
     EXPECT_EQ(names_in(folder), std::set<std::string>{"Map.ps"}) << folder;
   }
 }

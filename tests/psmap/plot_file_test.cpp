@@ -36,18 +36,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
+using testing::file_contents;
 using ::testing::HasSubstr;
-
-std::string contents(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // The file without its creation date, the one line that differs between runs.
 std::string without_creation_date(const fs::path& path) {
-  std::istringstream text(contents(path));
+  std::istringstream text(file_contents(path));
   std::string kept, line;
   while (std::getline(text, line))
     if (!line.starts_with("%%CreationDate")) kept += line + '\n';
@@ -196,7 +190,7 @@ TEST_F(PlotFile, EveryFileDeviceWritesItsFormat) {
         expected{"png", "Map.png", "\x89PNG"}, expected{"tpng", "Map.tpng", "\x89PNG"},
         expected{"latex", "Map.latex", "\\setlength"}, expected{"PS", "Map.PS", "%!PS"}}) {
     postscript_map(x2, y2, ramp, {.filename = "Map.ps", .device = each.device});
-    const std::string written = contents(folder / each.file);
+    const std::string written = file_contents(folder / each.file);
     EXPECT_EQ(written.substr(0, each.start.size()), each.start) << each.device;
     EXPECT_EQ(console.lines.back(), "  Output in " + std::string(each.file));
     // The check that tells a whole file from one whose writing stopped: the
@@ -307,18 +301,18 @@ TEST_F(PlotFile, TheUsersLocaleChangesNoPlotFile) {
     ASSERT_TRUE(turkish.set());
     write("turkish.ps");
   }
-  EXPECT_THAT(contents("c.cps"), HasSubstr("%!PS"));
+  EXPECT_THAT(file_contents("c.cps"), HasSubstr("%!PS"));
   for (const char* other : {"comma", "turkish"}) {
     EXPECT_EQ(without_creation_date(std::string(other) + ".cps"), without_creation_date("c.cps"))
         << other;
-    EXPECT_EQ(contents(std::string(other) + ".vgif"), contents("c.vgif")) << other;
+    EXPECT_EQ(file_contents(std::string(other) + ".vgif"), file_contents("c.vgif")) << other;
   }
 }
 
 TEST_F(PlotFile, DefaultsWriteMapPsInTheWorkingFolder) {
   postscript_map(x2, y2, ramp);
   EXPECT_THAT(console.lines, ElementsAre("  Output in Map.ps"));
-  EXPECT_THAT(contents(folder / "Map.ps"), HasSubstr("%%Orientation: Landscape"));
+  EXPECT_THAT(file_contents(folder / "Map.ps"), HasSubstr("%%Orientation: Landscape"));
 }
 
 TEST_F(PlotFile, UnwritableFilesThrowAfterTheirLineAndLeaveNothing) {
@@ -353,7 +347,7 @@ TEST_F(PlotFile, AWriteThatStopsPartWayKeepsTheEarlierFileByteForByte) {
   for (int k = 0; k < side; ++k) axis[k] = static_cast<float>(k);
   for (int k = 0; k < side * side; ++k) values[k] = static_cast<float>(k % 13);
   postscript_map(axis, axis, values, {.filename = "keep.ps"});
-  const std::string earlier = contents("keep.ps");
+  const std::string earlier = file_contents("keep.ps");
   ASSERT_GT(earlier.size(), 40000u);
 
   rlimit previous;
@@ -369,7 +363,7 @@ TEST_F(PlotFile, AWriteThatStopsPartWayKeepsTheEarlierFileByteForByte) {
 
   EXPECT_THAT(message, HasSubstr("\"keep.ps\""));
   EXPECT_THAT(message, HasSubstr(std::generic_category().message(EFBIG)));
-  EXPECT_EQ(contents("keep.ps"), earlier);
+  EXPECT_EQ(file_contents("keep.ps"), earlier);
   EXPECT_THAT(folder_entries(), ElementsAre("keep.ps"));
   EXPECT_THAT(console.lines,
               ElementsAre("  Output in keep.ps", "  Cannot write plot file keep.ps"));
@@ -399,7 +393,7 @@ TEST_F(PlotFile, PromptAndStandardOutputNamesAreFiles) {
   for (const int descriptor : {input[0], saved_input, saved_output, output}) ::close(descriptor);
 
   EXPECT_EQ(std::string(unread, std::max<ssize_t>(left, 0)), injected);
-  EXPECT_EQ(contents("standard_output"), "");
+  EXPECT_EQ(file_contents("standard_output"), "");
   EXPECT_THAT(folder_entries(), ElementsAre("-", "?Device:", "standard_output"));
   EXPECT_THAT(console.lines, ElementsAre("  Output in ?Device:", "  Output in -"));
   EXPECT_TRUE(render_postscript("?Device:"));
@@ -410,7 +404,7 @@ TEST_F(PlotFile, PromptAndStandardOutputNamesAreFiles) {
 TEST_F(PlotFile, AFifoGetsTheWholeFileAndStaysAFifo) {
   ASSERT_EQ(::mkfifo("pipe.ps", 0644), 0);
   std::string received;
-  std::thread reader([&received] { received = contents("pipe.ps"); });
+  std::thread reader([&received] { received = file_contents("pipe.ps"); });
   postscript_map(x2, y2, ramp, {.filename = "pipe.ps"});
   reader.join();
   EXPECT_TRUE(fs::is_fifo("pipe.ps"));
@@ -481,7 +475,7 @@ TEST_F(PlotFile, EveryFileReportedWrittenRenders) {
     postscript_map(requests[k].x, requests[k].y, requests[k].z, {.filename = name});
     ASSERT_EQ(console.lines.back(), "  Output in " + name);
     EXPECT_TRUE(render_postscript(name)) << name;
-    const std::string written = contents(name);
+    const std::string written = file_contents(name);
     EXPECT_EQ(written.find("Infinity"), std::string::npos) << name;
     EXPECT_EQ(written.find("NaN"), std::string::npos) << name;
   }

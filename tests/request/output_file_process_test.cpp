@@ -23,12 +23,6 @@ namespace fs = std::filesystem;
 
 const std::string probe = MAPPLOT_OUTPUT_FILE_PROBE;
 
-std::set<std::string> names_in(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
-  return names;
-}
-
 // The environment that makes fsync fail on `which` ("file" or "folder").
 std::vector<std::string> failing_fsync(const char* which) {
   return {std::string("LD_PRELOAD=") + MAPPLOT_FSYNC_FAULT_LIBRARY,

@@ -16,19 +16,8 @@ namespace mapplot {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-std::set<std::string> names_in(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
-  return names;
-}
+using testing::file_contents;
+using testing::names_in;
 
 void write_file(const std::string& name, std::string_view bytes) {
   output_file file(name, "data file", output_file::writer::this_process);
@@ -51,9 +40,9 @@ TEST(OutputFile, RelativeLinksAreFollowedFromTheirOwnFolder) {
   write_file("a/link.dat", "through two links");
   write_file("a/inner/dangling.dat", "made where it points");
 
-  EXPECT_EQ(contents("b/target.dat"), "through two links");
-  EXPECT_EQ(contents("b/new.dat"), "made where it points");
-  EXPECT_EQ(contents("target.dat"), "decoy");
+  EXPECT_EQ(file_contents("b/target.dat"), "through two links");
+  EXPECT_EQ(file_contents("b/new.dat"), "made where it points");
+  EXPECT_EQ(file_contents("target.dat"), "decoy");
   EXPECT_TRUE(fs::is_symlink("a/link.dat") && fs::is_symlink("b/hop.dat") &&
               fs::is_symlink("a/inner/dangling.dat"));
   EXPECT_EQ(names_in("b"), (std::set<std::string>{"hop.dat", "new.dat", "target.dat"}));
