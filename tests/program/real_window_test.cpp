@@ -23,20 +23,6 @@ namespace {
 constexpr int screen_width = 1280, screen_height = 1024;  // as x_server starts Xvfb
 constexpr int julia_frame_count_for_test = 335;
 
-// Polls `xdotool search` until a window matches or `seconds` pass; gives up
-// at once when `program`, whose window it is, has ended.
-std::string find_window(const x_server& server, const std::string& name_pattern, int seconds,
-                        background_process& program) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline && program.running()) {
-    const auto found = server.run({"xdotool", "search", "--onlyvisible", "--name", name_pattern});
-    if (found.exit_status == 0 && !found.standard_output.empty())
-      return found.standard_output.substr(0, found.standard_output.find('\n'));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return {};
-}
-
 // A window's own area on the screen, decoration left out.
 struct window_area {
   int left = -1, top = -1, width = 0, height = 0;
@@ -231,12 +217,6 @@ int settled(const std::function<int()>& count, std::chrono::milliseconds quiet, 
     }
   }
   return -1;
-}
-
-QImage window_shot(const x_server& server, const std::string& window, const std::string& name) {
-  const std::string shot = MAPPLOT_BINARY_DIR "/tests/program/" + name + ".png";
-  if (server.run({"import", "-window", window, shot}).exit_status != 0) return {};
-  return QImage(QString::fromStdString(shot));
 }
 
 // Pixel for pixel, whatever colour space the files declare.

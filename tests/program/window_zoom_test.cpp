@@ -15,24 +15,6 @@
 namespace mapplot::testing {
 namespace {
 
-std::string find_window(const x_server& server, const std::string& name_pattern, int seconds,
-                        background_process& program) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline && program.running()) {
-    const auto found = server.run({"xdotool", "search", "--onlyvisible", "--name", name_pattern});
-    if (found.exit_status == 0 && !found.standard_output.empty())
-      return found.standard_output.substr(0, found.standard_output.find('\n'));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return {};
-}
-
-QImage window_shot(const x_server& server, const std::string& window, const std::string& name) {
-  const std::string shot = MAPPLOT_BINARY_DIR "/tests/program/" + name + ".png";
-  if (server.run({"import", "-window", window, shot}).exit_status != 0) return {};
-  return QImage(QString::fromStdString(shot)).convertToFormat(QImage::Format_RGB32);
-}
-
 // Shots until two in a row agree: the window has drawn what it was asked.
 QImage settled_shot(const x_server& server, const std::string& window, const std::string& name) {
   QImage last = window_shot(server, window, name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <memory>
 #include <string>
 
@@ -27,5 +28,15 @@ class x_server {
   bool ready_ = false;
   std::unique_ptr<background_process> server_;
 };
+
+// Polls `xdotool search` on `server` until a visible window's name matches
+// or `seconds` pass; gives up at once when `program`, whose window it is, has
+// ended. The window's id, or empty.
+std::string find_window(const x_server& server, const std::string& name_pattern, int seconds,
+                        background_process& program);
+
+// A shot of `window` as it is on the screen, saved in the build's test folder
+// as `name`.png; null when it cannot be taken.
+QImage window_shot(const x_server& server, const std::string& window, const std::string& name);
 
 }  // namespace mapplot::testing
