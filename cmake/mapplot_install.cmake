@@ -144,6 +144,18 @@ else()
     PATTERN julia_zoom.hpp EXCLUDE)
 endif()
 
+if(TARGET mapplot_parallel)
+  list(APPEND mapplot_components parallel)
+  mapplot_install_export_set(parallel mapplot_parallel)
+  mapplot_install_pkg_config(parallel
+    "mapplot's maps of grids split across MPI ranks: parallel screen_map, postscript_map, data_map"
+    LIBRARIES mapplot_parallel mapplot_julia_zoom mapplot_screenmap mapplot_psmap mapplot_datamap
+    STATIC_REQUIRES ompi-c Qt6Widgets x11 libpng zlib
+    STATIC_LIBS -L${pgplot_library_dir} -lcpgplot -lpgplot -lgfortran -lm -pthread)
+else()
+  list(APPEND header_exclusions PATTERN parallel_map.hpp EXCLUDE)
+endif()
+
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/mapplot DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.hpp" ${header_exclusions})
 

@@ -2,7 +2,10 @@
 
 #include <mapplot/map_request.hpp>
 #include <span>
+#include <string>
 #include <string_view>
+
+#include "internal_api.hpp"
 
 namespace mapplot {
 
@@ -13,5 +16,19 @@ namespace mapplot {
 template <class Real>
 void write_data_file(std::span<const Real> x, std::span<const Real> y, std::span<const Real> z,
                      const data_options& options, std::string_view title_default);
+
+// The parts of a data file, for a writer that places them itself (the ranks
+// of a parallel data file each write their own values at their offsets).
+// The header line: nx, ny and 1 in integer fields.
+MAPPLOT_INTERNAL_API std::string data_file_header(std::size_t nx, std::size_t ny);
+// Each value on a line of its own, rounded to single precision first (and
+// its logarithm taken of that under `logscale`); every line is
+// data_value_line_size bytes.
+template <class Real>
+void append_value_lines(std::string& out, std::span<const Real> values, bool logscale);
+// The x label, y label and title lines that end the file.
+MAPPLOT_INTERNAL_API std::string data_file_texts(const data_options& options,
+                                                 std::string_view title_default);
+extern MAPPLOT_INTERNAL_API const std::size_t data_value_line_size;
 
 }  // namespace mapplot

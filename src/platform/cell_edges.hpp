@@ -3,6 +3,8 @@
 #include <span>
 #include <vector>
 
+#include "internal_api.hpp"
+
 namespace mapplot {
 
 // The cells of one direction: interior cells end halfway to the next
@@ -16,6 +18,6 @@ struct cell_edges {
 };
 
 // `coordinates` must not be empty.
-cell_edges make_cell_edges(std::span<const double> coordinates);
+MAPPLOT_INTERNAL_API cell_edges make_cell_edges(std::span<const double> coordinates);
 
 }  // namespace mapplot

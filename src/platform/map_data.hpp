@@ -29,6 +29,19 @@ struct map_data {
   double zmax = 1;  // white; larger than zmin
   bool logscale = false;
 
+  // A map may keep only some cells of a grid: those one picture of it shows,
+  // as the root of a parallel map does. Each kept cell then carries its own
+  // edges (lower and upper, one per coordinate, in the same order), and a
+  // closer view enlarges the kept cells rather than showing the grid's own.
+  // Empty: the edges lie halfway between neighbouring coordinates.
+  struct kept_cell_edges {
+    std::vector<double> lower;
+    std::vector<double> upper;
+  };
+  kept_cell_edges x_edges{};
+  kept_cell_edges y_edges{};
+  bool cells_thinned() const { return !x_edges.lower.empty(); }
+
   std::size_t column_count() const { return x.size(); }
   std::size_t row_count() const { return y.size(); }
 };

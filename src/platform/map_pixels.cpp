@@ -16,14 +16,13 @@ constexpr int largest_pixel_coordinate = 1 << 16;
 // it. Cells are taken from the last one down, and each pixel is given to the
 // first that reaches it; pixels already given are skipped through `next`
 // (with path halving), so the work is O(pixels + cells) whatever the spans.
-template <class ToPixel>
-std::vector<std::size_t> last_cells_covering(std::span<const double> coordinates, int first,
+// `edges` gives each cell's lower and upper edge.
+template <class Edges, class ToPixel>
+std::vector<std::size_t> last_cells_covering(std::size_t cell_count, const Edges& edges, int first,
                                              int last, ToPixel&& to_pixel) {
   const int pixel_count = last - first + 1;
   std::vector<std::size_t> owners(static_cast<std::size_t>(std::max(pixel_count, 0)), no_cell);
-  if (pixel_count <= 0 || coordinates.empty()) return owners;
-
-  const cell_edges edges = make_cell_edges(coordinates);
+  if (pixel_count <= 0 || cell_count == 0) return owners;
   std::vector<int> next(owners.size() + 1);
   std::iota(next.begin(), next.end(), 0);
   const auto first_free = [&next](int pixel) {
@@ -33,11 +32,10 @@ std::vector<std::size_t> last_cells_covering(std::span<const double> coordinates
     }
     return pixel;
   };
-
   int unassigned = pixel_count;
-  std::optional<int> upper = to_pixel(edges.upper.back());
-  for (std::size_t cell = coordinates.size(); cell-- > 0 && unassigned > 0;) {
+  for (std::size_t cell = cell_count; cell-- > 0 && unassigned > 0;) {
     const std::optional<int> lower = to_pixel(edges.lower(cell));
+    const std::optional<int> upper = to_pixel(edges.upper(cell));
     if (lower && upper) {
       const int from = std::max(std::min(*lower, *upper), first) - first;
       const int to = std::min(std::max(*lower, *upper), last) - first;
@@ -48,9 +46,41 @@ std::vector<std::size_t> last_cells_covering(std::span<const double> coordinates
         --unassigned;
       }
     }
-    upper = lower;
   }
   return owners;
+}
+
+// Edges halfway between neighbouring coordinates.
+struct derived_edges {
+  cell_edges edges;
+  double lower(std::size_t cell) const { return edges.lower(cell); }
+  double upper(std::size_t cell) const { return edges.upper[cell]; }
+};
+
+// Edges a map keeps for its cells.
+struct kept_edges {
+  const map_data::kept_cell_edges& edges;
+  double lower(std::size_t cell) const { return edges.lower[cell]; }
+  double upper(std::size_t cell) const { return edges.upper[cell]; }
+};
+
+template <class Edges>
+cells_under_pixels cells_under(std::size_t columns, const Edges& x_edges, std::size_t rows,
+                               const Edges& y_edges, const pixel_rectangle& viewport,
+                               const world_window& world, pixel_rectangle clip) {
+  clip = normalised(clip);
+  clip = {std::max(clip.left, -largest_pixel_coordinate),
+          std::max(clip.top, -largest_pixel_coordinate),
+          std::min(clip.right, largest_pixel_coordinate),
+          std::min(clip.bottom, largest_pixel_coordinate)};
+  cells_under_pixels cells{clip, {}, {}};
+  cells.columns = last_cells_covering(columns, x_edges, clip.left, clip.right, [&](double edge) {
+    return world_to_pixel_column(viewport, world, edge);
+  });
+  cells.rows = last_cells_covering(rows, y_edges, clip.top, clip.bottom, [&](double edge) {
+    return world_to_pixel_row(viewport, world, edge);
+  });
+  return cells;
 }
 
 std::optional<std::pair<int, int>> covered_span(const std::vector<std::size_t>& owners) {
@@ -133,19 +163,23 @@ std::optional<pixel_rectangle> cells_under_pixels::reach() const {
 cells_under_pixels find_cells_under_pixels(std::span<const double> x, std::span<const double> y,
                                            const pixel_rectangle& viewport,
                                            const world_window& world, pixel_rectangle clip) {
-  clip = normalised(clip);
-  clip = {std::max(clip.left, -largest_pixel_coordinate),
-          std::max(clip.top, -largest_pixel_coordinate),
-          std::min(clip.right, largest_pixel_coordinate),
-          std::min(clip.bottom, largest_pixel_coordinate)};
-  cells_under_pixels cells{clip, {}, {}};
-  cells.columns = last_cells_covering(x, clip.left, clip.right, [&](double edge) {
-    return world_to_pixel_column(viewport, world, edge);
-  });
-  cells.rows = last_cells_covering(y, clip.top, clip.bottom, [&](double edge) {
-    return world_to_pixel_row(viewport, world, edge);
-  });
-  return cells;
+  const auto edges_of = [](std::span<const double> coordinates) {
+    return derived_edges{coordinates.empty() ? cell_edges{} : make_cell_edges(coordinates)};
+  };
+  return cells_under(x.size(), edges_of(x), y.size(), edges_of(y), viewport, world, clip);
+}
+
+cells_under_pixels find_cells_under_pixels(const map_data& map, const pixel_rectangle& viewport,
+                                           const world_window& world, pixel_rectangle clip) {
+  if (!map.cells_thinned()) return find_cells_under_pixels(map.x, map.y, viewport, world, clip);
+  // Kept edges that do not match the coordinates cover nothing rather than
+  // being read past their end.
+  const std::size_t columns =
+      std::min({map.x.size(), map.x_edges.lower.size(), map.x_edges.upper.size()});
+  const std::size_t rows =
+      std::min({map.y.size(), map.y_edges.lower.size(), map.y_edges.upper.size()});
+  return cells_under(columns, kept_edges{map.x_edges}, rows, kept_edges{map.y_edges}, viewport,
+                     world, clip);
 }
 
 void paint_map(const map_data& map, const cells_under_pixels& cells, pixel_raster raster) {

@@ -44,6 +44,13 @@ MAPPLOT_INTERNAL_API cells_under_pixels find_cells_under_pixels(std::span<const 
                                                                 const world_window& world,
                                                                 pixel_rectangle clip);
 
+// The same for a map, through the edges it keeps for its cells where it
+// keeps its own (see map_data::x_edges).
+MAPPLOT_INTERNAL_API cells_under_pixels find_cells_under_pixels(const map_data& map,
+                                                                const pixel_rectangle& viewport,
+                                                                const world_window& world,
+                                                                pixel_rectangle clip);
+
 // Pixels that a program or a widget draws into: `row_length` pixels from one
 // row to the next.
 struct pixel_raster {

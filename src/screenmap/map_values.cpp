@@ -126,8 +126,8 @@ std::shared_ptr<const map_data> make_map_data(std::vector<double> x, std::vector
   return map;
 }
 
-template value_range scale_range(std::span<const float>, bool);
-template value_range scale_range(std::span<const double>, bool);
+template MAPPLOT_INTERNAL_API value_range scale_range(std::span<const float>, bool);
+template MAPPLOT_INTERNAL_API value_range scale_range(std::span<const double>, bool);
 template std::shared_ptr<const map_data> make_map_data(std::vector<double>, std::vector<double>,
                                                        std::span<const float>, const value_range&,
                                                        bool);

@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "internal_api.hpp"
 #include "platform/map_data.hpp"
 #include "request/value_range.hpp"
 
@@ -23,8 +24,8 @@ std::shared_ptr<const map_data> make_map_data(std::vector<double> x, std::vector
                                               std::span<const Value> values,
                                               const value_range& range, bool logscale);
 
-extern template value_range scale_range(std::span<const float>, bool);
-extern template value_range scale_range(std::span<const double>, bool);
+extern template MAPPLOT_INTERNAL_API value_range scale_range(std::span<const float>, bool);
+extern template MAPPLOT_INTERNAL_API value_range scale_range(std::span<const double>, bool);
 extern template std::shared_ptr<const map_data> make_map_data(std::vector<double>,
                                                               std::vector<double>,
                                                               std::span<const float>,

@@ -87,21 +87,35 @@ void end_frame(window_system& windows, bool ownwindow) {
 
 }  // namespace
 
-template <class Value>
-void render_screen_map(std::span<const Value> x_values, std::span<const Value> y_values,
-                       std::span<const Value> z, const screen_options& options) {
-  checked_cell_count(x_values.size(), y_values.size(), sizeof(Value));
-  const map_texts texts = prepare_map_texts(options);
-  const bool logscale = options.logscale.value_or(false);
-  const int winsize = options.winsize.value_or(1);
-  const bool ownwindow = options.ownwindow.value_or(false);
-  const bool update = options.update.value_or(false);
-  // Coordinates widened exactly: the map keeps them, and all placement is in
-  // double precision.
-  std::vector<double> x(x_values.begin(), x_values.end());
-  std::vector<double> y(y_values.begin(), y_values.end());
+map_layout layout_of(const screen_options& options) {
+  return choose_map_layout(options.winsize.value_or(1), options.ownwindow.value_or(false));
+}
 
-  const map_layout layout = choose_map_layout(winsize, ownwindow);
+map_placement place_map(std::span<const double> x, std::span<const double> y,
+                        const map_layout& layout) {
+  map_placement placement{};
+  placement.x_range = finite_range(x);
+  placement.y_range = finite_range(y);
+  const value_range& x_range = placement.x_range;
+  const value_range& y_range = placement.y_range;
+  placement.wx2 = x_range.min + (x_range.max - x_range.min) * (layout.width - 7) /
+                                    static_cast<double>(layout.height - 7);
+  placement.x_fault = placement_fault(x, x_range, placement.wx2);
+  placement.y_fault = placement_fault(y, y_range, y_range.max);
+  placement.viewport = {4, 4, layout.width - 3, layout.height - 3};
+  placement.world = {true, x_range.min, y_range.min, placement.wx2, y_range.max};
+  return placement;
+}
+
+bool draws_cells(const map_placement& placement, const value_range& range) {
+  return range.finite_count > 0 && range.max - range.min != 0 && placement.cells_drawn();
+}
+
+void render_screen_map(screen_map_source source, const screen_options& options) {
+  const map_texts texts = prepare_map_texts(options);
+  const bool update = options.update.value_or(false);
+  const bool ownwindow = options.ownwindow.value_or(false);
+  const map_layout layout = layout_of(options);
   renderer_state& shared = state();
   std::scoped_lock lock(shared.drawing);
   window_system& windows = current_window_system();
@@ -126,27 +140,25 @@ void render_screen_map(std::span<const Value> x_values, std::span<const Value> y
     end_frame(windows, ownwindow);
     write_console({std::string_view(why)});
   };
-  if (const std::string why = unusable_grid(x.size(), y.size(), z.size()); !why.empty()) {
+  if (const std::string why = unusable_grid(source.x.size(), source.y.size(), source.value_count);
+      !why.empty()) {
     give_up(why);
     return;
   }
 
-  const value_range x_range = finite_range(x);
-  const value_range y_range = finite_range(y);
-  const double wx2 = x_range.min + (x_range.max - x_range.min) * (layout.width - 7) /
-                                       static_cast<double>(layout.height - 7);
-  const coordinate_fault x_fault = placement_fault(x, x_range, wx2);
-  const coordinate_fault y_fault = placement_fault(y, y_range, y_range.max);
-  if (x_fault != coordinate_fault::none) write_console({coordinate_warning(x_fault, 'x')});
-  if (y_fault != coordinate_fault::none) write_console({coordinate_warning(y_fault, 'y')});
-  const pixel_rectangle viewport{4, 4, layout.width - 3, layout.height - 3};
-  const world_window world{true, x_range.min, y_range.min, wx2, y_range.max};
+  const map_placement placement = place_map(source.x, source.y, layout);
+  if (placement.x_fault != coordinate_fault::none)
+    write_console({coordinate_warning(placement.x_fault, 'x')});
+  if (placement.y_fault != coordinate_fault::none)
+    write_console({coordinate_warning(placement.y_fault, 'y')});
+  const pixel_rectangle& viewport = placement.viewport;
+  const world_window& world = placement.world;
   windows.set_viewport(viewport.left, viewport.top, viewport.right, viewport.bottom);
   windows.set_world_window(world.y_upwards, world.x1, world.y1, world.x2, world.y2);
 
   // The caller's values are only read: one pass for the range, and one copy
   // for the layer once the map is certain to be drawn.
-  const value_range z_range = scale_range(z, logscale);
+  const value_range z_range = source.scale_range();
   if (z_range.finite_count == 0) {
     give_up(non_finite_warning(z_range));
     return;
@@ -159,26 +171,45 @@ void render_screen_map(std::span<const Value> x_values, std::span<const Value> y
 
   // Cells over coordinates without spread get no pixels; a coordinate that is
   // not finite would leave some drawn and some not, so none are.
-  if (x_fault != coordinate_fault::not_finite && y_fault != coordinate_fault::not_finite)
-    windows.draw_map(make_map_data(std::move(x), std::move(y), z, z_range, logscale));
+  if (draws_cells(placement, z_range))
+    windows.draw_map(source.kept_map(std::move(source.x), std::move(source.y), z_range));
 
   draw_legend(windows,
               {.layout = layout,
-               .xmin = x_range.min,
-               .xmax = x_range.max,
-               .wx2 = wx2,
-               .ymin = y_range.min,
-               .ymax = y_range.max,
+               .xmin = placement.x_range.min,
+               .xmax = placement.x_range.max,
+               .wx2 = placement.wx2,
+               .ymin = placement.y_range.min,
+               .ymax = placement.y_range.max,
                .zmin = z_range.min,
                .zmax = z_range.max,
                // x(nx) for increasing x; for decreasing x, x(nx) is the left
                // edge and a box from there would black out the map.
-               .map_right_edge = x_range.max,
+               .map_right_edge = placement.x_range.max,
                .texts = texts,
                .update = update},
               shared.previous_pixel_width);
 
   end_frame(windows, ownwindow);
+}
+
+template <class Value>
+void render_screen_map(std::span<const Value> x_values, std::span<const Value> y_values,
+                       std::span<const Value> z, const screen_options& options) {
+  checked_cell_count(x_values.size(), y_values.size(), sizeof(Value));
+  const bool logscale = options.logscale.value_or(false);
+  // Coordinates widened exactly: the map keeps them, and all placement is in
+  // double precision.
+  render_screen_map(
+      {.x = std::vector<double>(x_values.begin(), x_values.end()),
+       .y = std::vector<double>(y_values.begin(), y_values.end()),
+       .value_count = z.size(),
+       .scale_range = [&] { return scale_range(z, logscale); },
+       .kept_map =
+           [&](std::vector<double> x, std::vector<double> y, const value_range& range) {
+             return make_map_data(std::move(x), std::move(y), z, range, logscale);
+           }},
+      options);
 }
 
 template void render_screen_map(std::span<const float>, std::span<const float>,

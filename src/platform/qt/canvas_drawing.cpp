@@ -65,7 +65,7 @@ void fill_pixels(QImage& image, pixel_rectangle rectangle, rgb_color color) {
 
 void draw_map_pixels(QImage& image, const map_data& map, const pixel_rectangle& viewport,
                      const world_window& world, pixel_rectangle clip) {
-  const cells_under_pixels cells = find_cells_under_pixels(map.x, map.y, viewport, world, clip);
+  const cells_under_pixels cells = find_cells_under_pixels(map, viewport, world, clip);
   const auto reach = cells.reach();
   if (!reach) return;
   grow_canvas_to_hold(image, *reach);

@@ -105,9 +105,8 @@ void graphics_view::follow_map(const std::optional<placed_map>& placed) {
   if (inspected_ && inspected_->map == placed->map && inspected_->viewport == placed->viewport)
     return;
   const pixel_rectangle& viewport = placed->viewport;
-  const auto reach = find_cells_under_pixels(placed->map->x, placed->map->y, viewport,
-                                             placed->world, normalised(viewport))
-                         .reach();
+  const auto reach =
+      find_cells_under_pixels(*placed->map, viewport, placed->world, normalised(viewport)).reach();
   if (!reach) {
     inspected_.reset();
     return;
@@ -139,7 +138,7 @@ QImage graphics_view::composed(const QImage& front) const {
   const map_data& map = *inspected_->map;
   world_window world = world_of(view_);
   world.y_upwards = inspected_->world.y_upwards;
-  paint_map(map, find_cells_under_pixels(map.x, map.y, inspected_->viewport, world, *area),
+  paint_map(map, find_cells_under_pixels(map, inspected_->viewport, world, *area),
             {reinterpret_cast<argb_pixel*>(picture.bits()), picture.width(), picture.height(),
              picture.bytesPerLine() / static_cast<qsizetype>(sizeof(argb_pixel))});
   return picture;
@@ -176,6 +175,9 @@ QStringList graphics_view::status_lines() const {
       lines << QStringLiteral("shown: x %1 .. %2   y %3 .. %4")
                    .arg(number_text(low.x), number_text(high.x), number_text(low.y),
                         number_text(high.y));
+      // A map kept as the cells of one picture cannot show more of the grid.
+      if (inspected_->map->cells_thinned())
+        lines << QStringLiteral("enlarged: this window keeps the cells of its picture only");
     }
     if (cursor_ && inside(map_area_, pixel_of(*cursor_))) {
       const pixel_point pixel = pixel_of(*cursor_);
