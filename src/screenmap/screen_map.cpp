@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/map_pixels.hpp"
 #include "platform/window_system.hpp"
 #include "request/console_warnings.hpp"
 #include "request/grid_size.hpp"
@@ -159,8 +160,15 @@ void render_screen_map(std::span<const Value> x_values, std::span<const Value> y
 
   // Cells over coordinates without spread get no pixels; a coordinate that is
   // not finite would leave some drawn and some not, so none are.
-  if (x_fault != coordinate_fault::not_finite && y_fault != coordinate_fault::not_finite)
-    windows.draw_map(make_map_data(std::move(x), std::move(y), z, z_range, logscale));
+  if (x_fault != coordinate_fault::not_finite && y_fault != coordinate_fault::not_finite) {
+    // A map none of whose cells reaches a pixel is handed on without its
+    // values: copying a huge grid that draws nothing would cost its size.
+    const bool drawn = x_fault != coordinate_fault::no_spread &&
+                       y_fault != coordinate_fault::no_spread &&
+                       find_cells_under_pixels(x, y, viewport, world, viewport).reach().has_value();
+    windows.draw_map(
+        make_map_data(std::move(x), std::move(y), drawn ? z : z.first(0), z_range, logscale));
+  }
 
   draw_legend(windows,
               {.layout = layout,
