@@ -116,6 +116,7 @@ class MAPPLOT_API map_widget : public QWidget {
   /// and y ranges and that value range. `check`, when given, is asked before
   /// every zoom or pan. `options` gives xlabel, ylabel and title.
   /// \throws std::invalid_argument  the ranges are not finite or are empty.
+  /// \throws std::system_error  the widget's worker thread cannot be started.
   void set_function(map_function function, long double x1, long double x2, long double y1,
                     long double y2, const screen_options& options = {}, map_view_check check = {});
 
