@@ -38,15 +38,25 @@ struct map_viewport {
 
 /// Computes the values of `viewport`: writes values[i + j * columns] for each
 /// pixel (i, j) and returns true; returns false, leaving `values` unfinished,
-/// once `cancel` is set (the view changed meanwhile). It is called on a
-/// worker thread of the widget, one call at a time. An exception it throws is
-/// shown in the readout instead of the picture.
+/// once `cancel` is set (the view changed meanwhile, or the widget is being
+/// destroyed). It is called on a worker thread of the widget, never on the
+/// GUI thread, one call at a time. Anything it throws, a std::exception or
+/// not, is shown in the readout instead of the picture.
+///
+/// Poll `cancel` at least every 10 ms of work (once a row is usual). The GUI
+/// never waits for a call, but the next view's computation starts only when
+/// the call under way has returned, and the widget's destructor waits for
+/// it: a function that ignores `cancel` delays every new view, and the
+/// closing of the widget, by a whole computation. A result computed for a
+/// view that is no longer shown is dropped.
 using map_function = std::function<bool(const map_viewport& viewport, std::span<float> values,
                                         const std::atomic<bool>& cancel)>;
 
 /// Says why a viewport cannot be shown (for example, beyond the precision of
 /// the function's arithmetic), or returns an empty string when it can. The
 /// widget does not zoom or pan there and shows the reason in its readout.
+/// It is called on the GUI thread; a check that throws refuses the viewport,
+/// and the readout shows what it threw.
 using map_view_check = std::function<std::string(const map_viewport& viewport)>;
 
 /// What a map_widget keeps: its map, texts and view (private).
@@ -68,7 +78,9 @@ class MAPPLOT_API map_widget : public QWidget {
  public:
   /// An empty widget ("no map yet") until set_map() is called.
   explicit map_widget(QWidget* parent = nullptr);
-  /// Releases the kept copy of the map.
+  /// Releases the kept copy of the map. For a function-backed map it first
+  /// sets `cancel` and waits for the function's call under way, if any, to
+  /// return; afterwards nothing of the widget runs on another thread.
   ~map_widget() override;
 
   /// Shows a new map, in the four shapes of the map request. The arrays are
@@ -98,12 +110,13 @@ class MAPPLOT_API map_widget : public QWidget {
   /// shown: x from x1 to x2 and y from y1 to y2 at first (and after Home).
   /// The function is asked again, on a worker thread, whenever the view or
   /// the widget's size changes; a change while it computes cancels that
-  /// computation. A new view is shown at once stretched from the previous
+  /// computation, and neither waits for it. A new view is shown at once stretched from the previous
   /// picture, then coarse, then at one value per pixel. Grey levels span the
   /// shown values' finite minimum and maximum; the legend shows the view's x
   /// and y ranges and that value range. `check`, when given, is asked before
   /// every zoom or pan. `options` gives xlabel, ylabel and title.
   /// \throws std::invalid_argument  the ranges are not finite or are empty.
+  /// \throws std::system_error  the widget's worker thread cannot be started.
   void set_function(map_function function, long double x1, long double x2, long double y1,
                     long double y2, const screen_options& options = {}, map_view_check check = {});
 

@@ -276,8 +276,8 @@ void collective_screen_map(MPI_Comm comm, const grid_block<T>& block,
                      .y = std::move(y),
                      .value_count = call.nx * call.ny,
                      .scale_range = [&] { return range; },
-                     .kept_map = [&](std::vector<double>, std::vector<double>,
-                                     const value_range&) { return kept; }},
+                     .kept_map = [&](std::vector<double>, std::vector<double>, const value_range&,
+                                     const map_placement&) { return kept; }},
                     options);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <variant>
 #include <vector>
@@ -18,7 +19,8 @@ using map_values = std::vector<T>;
 
 // A map as the windowing layer keeps it, to draw any view of it: the
 // coordinates of its columns and rows, one copy of its values in the caller's
-// precision (x index fastest, nx * ny of them) and the range its grey scale
+// precision (x index fastest, nx * ny of them, or none when no cell of the
+// map reaches a pixel; a map without its values draws nothing) and the range its grey scale
 // spans, found in one pass over all the caller's values (over their base-10
 // logarithms under a logarithmic scale).
 struct map_data {
@@ -94,9 +96,15 @@ inline double scaled_quantity(double value, bool logscale) {
 }
 
 // The caller's value of cell (column, row), widened exactly; both in range.
+// NaN for a map that keeps no values.
 inline double map_value(const map_data& map, std::size_t column, std::size_t row) {
   const std::size_t k = column + row * map.column_count();
-  return std::visit([k](const auto& values) { return static_cast<double>(values[k]); }, map.values);
+  return std::visit(
+      [k](const auto& values) {
+        return k < values.size() ? static_cast<double>(values[k])
+                                 : std::numeric_limits<double>::quiet_NaN();
+      },
+      map.values);
 }
 
 }  // namespace mapplot

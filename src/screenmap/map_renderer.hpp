@@ -59,7 +59,8 @@ struct screen_map_source {
   std::size_t value_count;
   std::function<value_range()> scale_range;
   std::function<std::shared_ptr<const map_data>(std::vector<double> x, std::vector<double> y,
-                                                const value_range& range)>
+                                                const value_range& range,
+                                                const map_placement& placement)>
       kept_map;
 };
 

@@ -115,7 +115,7 @@ template <class Value>
 std::shared_ptr<const map_data> make_map_data(std::vector<double> x, std::vector<double> y,
                                               std::span<const Value> values,
                                               const value_range& range, bool logscale) {
-  const std::size_t cells = x.size() * y.size();
+  const std::size_t cells = values.empty() ? 0 : x.size() * y.size();
   auto map = std::make_shared<map_data>();
   map->values = map_values<Value>(values.begin(), values.begin() + cells);
   map->x = std::move(x);

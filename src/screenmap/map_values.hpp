@@ -18,7 +18,8 @@ value_range scale_range(std::span<const Value> values, bool logscale);
 
 // The map the layer keeps: the coordinates, and the first x.size() * y.size()
 // values copied once in their own precision. `values` holds at least that
-// many; `range` has a spread.
+// many, or none for a map that draws nothing (which then costs no copy);
+// `range` has a spread.
 template <class Value>
 std::shared_ptr<const map_data> make_map_data(std::vector<double> x, std::vector<double> y,
                                               std::span<const Value> values,

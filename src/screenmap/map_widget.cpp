@@ -11,13 +11,14 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/map_pixels.hpp"
 #include "platform/map_view.hpp"
 #include "request/console_warnings.hpp"
 #include "request/grid_size.hpp"
+#include "screenmap/computed_picture.hpp"
+#include "screenmap/function_worker.hpp"
 #include "screenmap/legend.hpp"
 #include "screenmap/map_texts.hpp"
 #include "screenmap/map_values.hpp"
@@ -25,17 +26,12 @@
 
 namespace mapplot {
 
-// The values a function computed for one viewport, and their range.
-struct computed_picture {
-  map_viewport viewport;
-  std::vector<float> values;
-  double min = 0, max = 0;  // of the finite values; max < min when none is
-};
-
 // A map whose values a function computes per view. The view is kept as
 // long double edges so that a deep view keeps its precision.
 struct function_map {
-  map_function function;
+  // Shared with the worker, which keeps a function it calls alive after
+  // set_function() has replaced it.
+  std::shared_ptr<const map_function> function;
   map_view_check check;
   map_viewport whole{};
   map_viewport view{};
@@ -44,15 +40,7 @@ struct function_map {
   std::string failure;  // the function's exception, shown instead of the picture
   std::string stop;     // why the last zoom or pan was refused
   std::uint64_t generation = 0;
-  std::shared_ptr<std::atomic<bool>> cancel;
-  std::thread worker;
   map_viewport view_at_drag{};
-
-  void stop_worker() {
-    if (cancel) cancel->store(true);
-    if (worker.joinable()) worker.join();
-  }
-  ~function_map() { stop_worker(); }
 };
 
 struct map_widget_state {
@@ -66,6 +54,9 @@ struct map_widget_state {
   std::optional<QPoint> drag_from;  // where the left button went down
   map_view view_at_drag;
   bool help_shown = false;
+  // Made with the first function map. Last, so that it is gone, its thread
+  // joined, before anything its deliveries use.
+  std::unique_ptr<function_worker> worker;
 };
 
 namespace {
@@ -141,40 +132,6 @@ map_viewport viewport_over(const map_viewport& view, const pixel_rectangle& map)
   return viewport;
 }
 
-// The centre of pixel `pixel` of the map square, in the view's coordinates.
-struct long_point {
-  long double x, y;
-};
-long_point function_point_at(const map_viewport& view, const pixel_rectangle& map,
-                             pixel_point pixel) {
-  const long double columns = map.right - map.left + 1;
-  const long double rows = map.bottom - map.top + 1;
-  const long double i = pixel.x - map.left;
-  const long double j = map.bottom - pixel.y;
-  return {view.x1 + (view.x2 - view.x1) * (2 * i + 1) / (2 * columns),
-          view.y1 + (view.y2 - view.y1) * (2 * j + 1) / (2 * rows)};
-}
-
-// The value index of `point` in a computed picture, or nothing outside it.
-std::optional<std::size_t> value_index(const computed_picture& picture, long_point point) {
-  const map_viewport& v = picture.viewport;
-  const long double u = (point.x - v.x1) / (v.x2 - v.x1) * v.columns;
-  const long double w = (point.y - v.y1) / (v.y2 - v.y1) * v.rows;
-  if (!(u >= 0 && u < v.columns && w >= 0 && w < v.rows)) return std::nullopt;
-  return static_cast<std::size_t>(u) + static_cast<std::size_t>(w) * v.columns;
-}
-
-std::shared_ptr<computed_picture> range_of(std::shared_ptr<computed_picture> picture) {
-  picture->min = std::numeric_limits<double>::infinity();
-  picture->max = -std::numeric_limits<double>::infinity();
-  for (const float value : picture->values) {
-    if (!std::isfinite(value)) continue;
-    picture->min = std::min<double>(picture->min, value);
-    picture->max = std::max<double>(picture->max, value);
-  }
-  return picture;
-}
-
 // Paints the map square from the computed picture: each pixel the value
 // whose viewport pixel holds its centre (exactly pixel for pixel when the
 // picture is the view's own), NaN and uncovered pixels in the background.
@@ -194,7 +151,7 @@ void paint_function_map(const function_map& function, const pixel_rectangle& map
       } else {
         index = value_index(shown, function_point_at(function.view, map, {column, row}));
       }
-      if (!index) continue;
+      if (!index || *index >= shown.values.size()) continue;
       const double value = shown.values[*index];
       double level = std::numeric_limits<double>::quiet_NaN();
       if (std::isfinite(value))
@@ -210,51 +167,26 @@ void paint_function_map(const function_map& function, const pixel_rectangle& map
 // the GUI thread late is recognised as stale even after set_function().
 std::atomic<std::uint64_t> computation_counter{0};
 
-// Starts computing `full` on the worker, first coarse then at one value per
-// pixel, cancelling what was computed before. Results reach the GUI thread
-// as queued calls, which Qt drops if the widget is gone.
-void start_computation(QWidget* widget, map_widget_state* state, const map_viewport& full) {
-  function_map& function = *state->function;
-  function.stop_worker();
+// Asks the worker for `full`, cancelling what it computes now; the GUI
+// thread goes on at once.
+void start_computation(map_widget_state& state, const map_viewport& full) {
+  function_map& function = *state.function;
   function.requested = full;
   function.failure.clear();
-  const std::uint64_t generation = ++computation_counter;
-  function.generation = generation;
-  auto cancel = std::make_shared<std::atomic<bool>>(false);
-  function.cancel = cancel;
-  function.worker = std::thread([widget, state, full, generation, cancel,
-                                 compute = function.function] {
-    const auto deliver = [&](std::shared_ptr<const computed_picture> picture, std::string failure) {
-      QMetaObject::invokeMethod(
-          widget,
-          [widget, state, generation, picture = std::move(picture), failure = std::move(failure)] {
-            if (!state->function || state->function->generation != generation) return;
-            if (picture) state->function->shown = picture;
-            state->function->failure = failure;
-            widget->update();
-          },
-          Qt::QueuedConnection);
-    };
-    for (const bool preview : {true, false}) {
-      map_viewport viewport = full;
-      if (preview) {
-        viewport.columns = (full.columns + 3) / 4;
-        viewport.rows = (full.rows + 3) / 4;
-        viewport.preview = true;
-      }
-      auto picture = std::make_shared<computed_picture>();
-      picture->viewport = viewport;
-      try {
-        picture->values.assign(viewport.columns * viewport.rows,
-                               std::numeric_limits<float>::quiet_NaN());
-        if (!compute(viewport, picture->values, *cancel) || cancel->load()) return;
-      } catch (const std::exception& error) {
-        deliver(nullptr, std::string("The map's function failed: ") + error.what());
-        return;
-      }
-      deliver(range_of(std::move(picture)), {});
-    }
-  });
+  function.generation = ++computation_counter;
+  state.worker->request(function.function, full, function.generation);
+}
+
+// The check's reason to refuse `viewport`. A check that throws refuses it.
+std::string refusal_of(const map_view_check& check, const map_viewport& viewport) {
+  if (!check) return {};
+  try {
+    return check(viewport);
+  } catch (const std::exception& error) {
+    return std::string("The view check failed: ") + error.what();
+  } catch (...) {
+    return "The view check failed: it threw something that is not a std::exception";
+  }
 }
 
 // Why a request cannot be shown, or nothing when it can.
@@ -283,6 +215,8 @@ void keep_map(map_widget_state& state, std::span<const Value> x, std::span<const
   const bool logscale = options.logscale.value_or(false);
   const value_range range = scale_range(z, logscale);
   state.texts = prepare_map_texts(options);
+  // A function map's computation is no longer wanted.
+  if (state.worker) state.worker->cancel();
   if (auto why = unusable(x, y, z, range)) {
     state.function.reset();
     state.map = nullptr;
@@ -344,10 +278,29 @@ void map_widget::set_function(map_function function, long double x1, long double
     if (!std::isfinite(edge)) throw std::invalid_argument("a function map's ranges must be finite");
   }
   if (!(x1 != x2 && y1 != y2)) throw std::invalid_argument("a function map's ranges are empty");
+  if (!state_->worker) {
+    // Results reach the GUI thread as queued calls. The worker is joined
+    // before the widget's QObject goes, which drops any call still queued.
+    state_->worker = std::make_unique<function_worker>(
+        [widget = this, state = state_.get()](computation_result result) {
+          QMetaObject::invokeMethod(
+              widget,
+              [widget, state, result = std::move(result)] {
+                if (!state->function || state->function->generation != result.generation) return;
+                if (result.picture) state->function->shown = result.picture;
+                state->function->failure = result.failure;
+                widget->update();
+              },
+              Qt::QueuedConnection);
+        });
+  } else {
+    state_->worker->cancel();
+  }
+  auto shared_function = std::make_shared<const map_function>(std::move(function));
   state_->map = nullptr;
   state_->function = std::make_unique<function_map>();
   function_map& map = *state_->function;
-  map.function = std::move(function);
+  map.function = std::move(shared_function);
   map.check = std::move(check);
   map.whole = {x1, x2, y1, y2, 0, 0, false};
   map.view = map.whole;
@@ -433,7 +386,7 @@ void map_widget::paintEvent(QPaintEvent*) {
     function_map& function = *state_->function;
     const map_viewport wanted = viewport_over(function.view, layout.map);
     if (!function.requested || !same_viewport(*function.requested, wanted))
-      start_computation(this, state_.get(), wanted);
+      start_computation(*state_, wanted);
     for (int row = layout.map.top; row <= layout.map.bottom && row < picture.height(); ++row) {
       auto* line = reinterpret_cast<argb_pixel*>(picture.scanLine(row));
       for (int column = layout.map.left; column <= layout.map.right && column < picture.width();
@@ -532,8 +485,7 @@ void map_widget::mouseMoveEvent(QMouseEvent* event) {
     panned.x2 -= dx;
     panned.y1 += dy;
     panned.y2 += dy;
-    std::string refusal;
-    if (function.check) refusal = function.check(viewport_over(panned, map));
+    const std::string refusal = refusal_of(function.check, viewport_over(panned, map));
     if (refusal.empty()) function.view = panned;
     function.stop = refusal;
   } else if (state.drag_from && (event->buttons() & Qt::LeftButton)) {
@@ -579,8 +531,8 @@ void map_widget::wheelEvent(QWheelEvent* event) {
     std::string refusal;
     if (!(zoomed.x1 < zoomed.x2 || zoomed.x1 > zoomed.x2) || !(zoomed.y1 != zoomed.y2))
       refusal = "Zooming stops here: the view has no width left";
-    else if (function.check)
-      refusal = function.check(viewport_over(zoomed, map));
+    else
+      refusal = refusal_of(function.check, viewport_over(zoomed, map));
     if (refusal.empty()) function.view = zoomed;
     function.stop = refusal;
     event->accept();

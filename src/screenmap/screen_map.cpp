@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/map_pixels.hpp"
 #include "platform/window_system.hpp"
 #include "request/console_warnings.hpp"
 #include "request/grid_size.hpp"
@@ -172,7 +173,7 @@ void render_screen_map(screen_map_source source, const screen_options& options) 
   // Cells over coordinates without spread get no pixels; a coordinate that is
   // not finite would leave some drawn and some not, so none are.
   if (draws_cells(placement, z_range))
-    windows.draw_map(source.kept_map(std::move(source.x), std::move(source.y), z_range));
+    windows.draw_map(source.kept_map(std::move(source.x), std::move(source.y), z_range, placement));
 
   draw_legend(windows,
               {.layout = layout,
@@ -200,16 +201,27 @@ void render_screen_map(std::span<const Value> x_values, std::span<const Value> y
   const bool logscale = options.logscale.value_or(false);
   // Coordinates widened exactly: the map keeps them, and all placement is in
   // double precision.
-  render_screen_map(
-      {.x = std::vector<double>(x_values.begin(), x_values.end()),
-       .y = std::vector<double>(y_values.begin(), y_values.end()),
-       .value_count = z.size(),
-       .scale_range = [&] { return scale_range(z, logscale); },
-       .kept_map =
-           [&](std::vector<double> x, std::vector<double> y, const value_range& range) {
-             return make_map_data(std::move(x), std::move(y), z, range, logscale);
-           }},
-      options);
+  render_screen_map({.x = std::vector<double>(x_values.begin(), x_values.end()),
+                     .y = std::vector<double>(y_values.begin(), y_values.end()),
+                     .value_count = z.size(),
+                     .scale_range = [&] { return scale_range(z, logscale); },
+                     .kept_map =
+                         [&](std::vector<double> x, std::vector<double> y, const value_range& range,
+                             const map_placement& placement) {
+                           // A map none of whose cells reaches a pixel is handed on without
+                           // its values: copying a huge grid that draws nothing would cost
+                           // its size.
+                           const bool drawn =
+                               placement.x_fault != coordinate_fault::no_spread &&
+                               placement.y_fault != coordinate_fault::no_spread &&
+                               find_cells_under_pixels(x, y, placement.viewport, placement.world,
+                                                       placement.viewport)
+                                   .reach()
+                                   .has_value();
+                           return make_map_data(std::move(x), std::move(y), drawn ? z : z.first(0),
+                                                range, logscale);
+                         }},
+                    options);
 }
 
 template void render_screen_map(std::span<const float>, std::span<const float>,

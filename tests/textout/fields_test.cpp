@@ -110,6 +110,17 @@ TEST(GeneralisedNumber, WideExponentsDropTheLetter) {
   EXPECT_EQ(stripped(1.5e120, 3), "0.150+121");
   EXPECT_EQ(stripped(-1.5e-120, 3), "-.150-119");
   EXPECT_EQ(stripped(1e-5, 16), "0.1000000000000000E-04");
+  // The letter stays up to an exponent of 99 either way and goes from 100 on.
+  EXPECT_EQ(stripped(1e97, 3), "0.100E+98");
+  EXPECT_EQ(stripped(1e98, 3), "0.100E+99");
+  EXPECT_EQ(stripped(-1e98, 3), "-.100E+99");
+  EXPECT_EQ(stripped(1e99, 3), "0.100+100");
+  EXPECT_EQ(stripped(9.996e98, 3), "0.100+100") << "rounding carries into the exponent";
+  EXPECT_EQ(stripped(1e-100, 3), "0.100E-99");
+  EXPECT_EQ(stripped(1e-101, 3), "0.100-100");
+  EXPECT_EQ(stripped(-1e-101, 3), "-.100-100");
+  EXPECT_EQ(generalised_number(1e-100, 5), "0.10000E-99");
+  EXPECT_EQ(generalised_number(1e-101, 5), "0.10000-100");
 }
 
 TEST(GeneralisedNumber, NonFiniteValuesAreNamed) {
