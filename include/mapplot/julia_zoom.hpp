@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <mapplot/export.hpp>
 #include <span>
+#include <stop_token>
 
 namespace mapplot {
 
@@ -51,6 +52,12 @@ MAPPLOT_API julia_frame julia_window(int k);
 MAPPLOT_API void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y,
                             std::span<float> A);
 
+/// The largest iteration limit julia_counts() takes: 2^24 - 1. Its counts
+/// reach limit + 1 = 2^24, the last integer from which a float still holds
+/// every smaller one exactly; a larger limit would give a start that never
+/// escapes the count of one that escaped at the last test.
+inline constexpr int julia_counts_largest_limit = (1 << 24) - 1;
+
 /// The escape-time counts of a view of any size and depth, one start point
 /// per pixel, by julia_grid()'s rule: from -2 up to limit + 1, a start with
 /// |z| >= 256 keeping 0. The counts are exact, the same as the plain
@@ -71,16 +78,34 @@ MAPPLOT_API void julia_grid(const julia_frame& frame, std::span<float> X, std::s
 /// \param cy  Imaginary part of the view's centre.
 /// \param ray_x  Half-width of the view along the real axis.
 /// \param ray_y  Half-height of the view along the imaginary axis.
-/// \param limit  The iteration limit (julia_window() gives the zoom's).
+/// \param limit  The iteration limit (julia_window() gives the zoom's), at
+///               most julia_counts_largest_limit. A start that never escapes
+///               costs limit steps: about 0.1 s per pixel and core at the
+///               largest.
 /// \param columns  Pixels across.
 /// \param rows  Pixels down.
 /// \param counts  At least columns * rows values: the count of pixel (i, j)
 ///                at i + j * columns. Further values are kept.
 /// \throws std::invalid_argument  counts holds fewer than columns * rows
-///         values, or columns * rows overflows; nothing is written.
+///         values, or columns * rows overflows, or limit is above
+///         julia_counts_largest_limit, or the centre or a half-width is not
+///         finite; nothing is written.
 MAPPLOT_API void julia_counts(long double cx, long double cy, long double ray_x, long double ray_y,
                               int limit, std::size_t columns, std::size_t rows,
                               std::span<float> counts);
+
+/// julia_counts() that gives up once `stop` is requested: within a few
+/// milliseconds, however large the view or the limit, it returns false.
+/// Stopping is no failure, so it throws nothing: the pixels computed by then
+/// hold their counts, the others (whole rows, or the end of a row) are left
+/// as they were, so a stopped call's counts must not be shown as a view.
+/// \return true when every count was written, false when stopped before.
+/// \throws std::invalid_argument  As julia_counts(), before writing anything,
+///         stop requested or not.
+[[nodiscard]] MAPPLOT_API bool julia_counts(long double cx, long double cy, long double ray_x,
+                                            long double ray_y, int limit, std::size_t columns,
+                                            std::size_t rows, std::span<float> counts,
+                                            std::stop_token stop);
 
 /// The program's routine: the 335 frames, each announced by one console line
 /// ("           1 Ray =    1.900000    ") and drawn by screen_map() into an

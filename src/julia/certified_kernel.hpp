@@ -103,11 +103,14 @@ The loop compares d = fl(S - 65536) with M; d has the sign of S - 65536 and
 
 Anything else, NaN and infinity included, leaves the point undecided.
 
-The start. |a - x| <= u|a| where a is normal, < 2^-1022 where it is not, and
-likewise |b - y|. With c_a = 2^-54 (1 + 2^-30), h_0 = fl(c_a fl(|a| + |b|) + 2^-81)
-satisfies (I): two roundings lose at most a factor (1 - u)^2, so
-2h_0 >= 2^-53 (1 + 2^-30)(1 - u)^2 (|a| + |b|) + 2^-80 (1 - u)
-     >= u|a| + u|b| + 2 * 2^-1022 >= |w_0 - z_0|.
+The start. |a - x| <= u|a| where a is normal, < 2^-1022 where it is not. The
+caller gives e_b >= |b - y|, a double (0 where y is a float, so b = y). With
+c_a = 2^-54 (1 + 2^-30), h_0 = fl(c_a |a| + fl(2^-81 + e_b)) satisfies (I):
+two roundings lose at most a factor (1 - u)^2, so
+2h_0 >= 2^-53 (1 + 2^-30)(1 - u)^2 |a| + 2^-80 (1 - u)^2 + 2 (1 - u)^2 e_b
+     >= u|a| + 2^-1022 + e_b >= |w_0 - z_0|.
+Only the actual error of b widens the bound: a bound on |b| itself would send
+more points of float rows back for nothing.
 
 By induction (I) holds at every test that both loops reach, every test this
 loop decides is decided as the extended loop decides it, and every count it
@@ -130,14 +133,15 @@ struct orbits {
   typename lanes::mask active, undecided;
 };
 
+// `start_floor_with_im_error` is fl(2^-81 + e_b).
 template <class lanes>
-orbits<lanes> start_orbits(const double* start_re, typename lanes::vec im) {
+orbits<lanes> start_orbits(const double* start_re, typename lanes::vec im,
+                           typename lanes::vec start_floor_with_im_error) {
   orbits<lanes> o;
   o.re = lanes::load(start_re);
   o.im = im;
   o.half_bound =
-      lanes::fma(lanes::splat(start_factor), lanes::add(lanes::abs(o.re), lanes::abs(im)),
-                 lanes::splat(start_floor));
+      lanes::fma(lanes::splat(start_factor), lanes::abs(o.re), start_floor_with_im_error);
   o.count = lanes::splat(0.0);
   o.active = lanes::all();
   o.undecided = lanes::none();
@@ -174,20 +178,28 @@ bool advance_orbits(orbits<lanes>& o, typename lanes::vec n) {
 }
 
 // Runs `lanes::interleaved` vectors side by side, so that one step's latency
-// is hidden behind the others' work.
+// is hidden behind the others' work. Returns false once `stop` asks to stop.
 template <class lanes>
-void escape_counts(const double* start_re, std::size_t points, double im, long long last_step,
-                   float* counts, unsigned char* undecided) {
+bool escape_counts(const double* start_re, std::size_t points, double im, double im_error,
+                   long long last_step, float* counts, unsigned char* undecided,
+                   const stop_check* stop) {
   constexpr std::size_t group = lanes::width * lanes::interleaved;
   static_assert(points_multiple % group == 0, "a group must not straddle the end");
   const typename lanes::vec start_im = lanes::splat(im);
+  const typename lanes::vec start_floor_with_im_error =
+      lanes::splat(start_floor + im_error * bound_scale);
   for (std::size_t first = 0; first + group <= points; first += group) {
     orbits<lanes> o[lanes::interleaved];
     for (std::size_t k = 0; k < lanes::interleaved; ++k) {
-      o[k] = start_orbits<lanes>(start_re + first + k * lanes::width, start_im);
+      o[k] = start_orbits<lanes>(start_re + first + k * lanes::width, start_im,
+                                 start_floor_with_im_error);
     }
     bool going_on = true;
     for (long long n = -2; n <= last_step && going_on; ++n) {
+      if ((n & (steps_between_stop_checks - 1)) == 0 && stop != nullptr &&
+          stop->requested(stop->context)) {
+        return false;
+      }
       const typename lanes::vec step = lanes::splat(static_cast<double>(n));
       going_on = false;
       for (std::size_t k = 0; k < lanes::interleaved; ++k) {
@@ -200,6 +212,7 @@ void escape_counts(const double* start_re, std::size_t points, double im, long l
       lanes::store_flags(undecided + at, o[k].undecided);
     }
   }
+  return true;
 }
 
 }  // namespace mapplot::certified

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "julia/certified_counts.hpp"
 
@@ -40,13 +42,15 @@ const instruction_sets& processor() {
   return sets;
 }
 
-}  // namespace
-
 // Compares the squared modulus with 256^2: sqrt is correctly rounded and 256
-// is exact, so this decides exactly as |z| >= 256 would.
-float extended_escape_count(long double re, long double im, long long last) {
+// is exact, so this decides exactly as |z| >= 256 would. Asks `stopped` every
+// so many steps and gives up (nullopt) once it says so.
+template <class Stopped>
+std::optional<float> extended_loop(long double re, long double im, long long last,
+                                   const Stopped& stopped) {
   long long count = 0;
   for (long long n = -2; n <= last; ++n) {
+    if ((n & (certified::steps_between_stop_checks - 1)) == 0 && stopped()) return std::nullopt;
     if (re * re + im * im >= escape_modulus_squared) break;
     count = n;
     const long double next_re = re * re - im * im;
@@ -54,6 +58,24 @@ float extended_escape_count(long double re, long double im, long long last) {
     re = next_re;
   }
   return static_cast<float>(count);
+}
+
+bool cancel_requested(const void* cancel) {
+  return static_cast<const std::atomic<bool>*>(cancel)->load(std::memory_order_relaxed);
+}
+
+// An upper bound on |y - fl(y)| as a double: the difference of a long double
+// and its rounding is exact in long double, and its conversion rounds up.
+double rounding_error_bound(long double y, double rounded) {
+  const long double error = std::fabs(y - static_cast<long double>(rounded));
+  const double bound = static_cast<double>(error);
+  return static_cast<long double>(bound) >= error ? bound : std::nextafter(bound, INFINITY);
+}
+
+}  // namespace
+
+float extended_escape_count(long double re, long double im, long long last) {
+  return *extended_loop(re, im, last, [] { return false; });
 }
 
 bool escape_path_supported(escape_path path) {
@@ -74,58 +96,98 @@ escape_path fastest_escape_path() {
   return escape_path::extended;
 }
 
+escape_row_starts prepare_row_starts(std::vector<long double> re) {
+  escape_row_starts starts;
+  const std::size_t padded = (re.size() + certified::points_multiple - 1) /
+                             certified::points_multiple * certified::points_multiple;
+  starts.re_double.assign(padded, padding_start);
+  starts.extended_only.assign(re.size(), 0);
+  for (std::size_t i = 0; i < re.size(); ++i) {
+    if (fits_double_path(re[i])) {
+      starts.re_double[i] = static_cast<double>(re[i]);
+    } else {
+      starts.extended_only[i] = 1;
+    }
+  }
+  starts.re = std::move(re);
+  return starts;
+}
+
 julia_row_starts julia_starts(const julia_frame& frame) {
-  julia_row_starts starts{};
+  std::vector<long double> re(julia_grid_side);
   for (int p = -half_side; p <= half_side; ++p) {
-    starts.re[static_cast<std::size_t>(p + half_side)] =
+    re[static_cast<std::size_t>(p + half_side)] =
         static_cast<long double>(p) * frame.ray / 60.0L + frame.cx;
   }
-  starts.last_step = static_cast<long long>(frame.limit) + 1;
-  return starts;
+  return {prepare_row_starts(std::move(re)), static_cast<long long>(frame.limit) + 1};
+}
+
+row_outcome escape_counts_of_row(const escape_row_starts& starts, long double im, long long last,
+                                 std::span<float> counts, escape_path path,
+                                 const std::atomic<bool>* cancel) {
+  const auto stopped = [cancel] {
+    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+  };
+  const std::size_t size = starts.re.size();
+  if (path == escape_path::extended || !escape_path_supported(path) || !fits_double_path(im)) {
+    for (std::size_t i = 0; i < size; ++i) {
+      const std::optional<float> count = extended_loop(starts.re[i], im, last, stopped);
+      if (!count) return {path == escape_path::extended ? 0 : i, false};
+      counts[i] = *count;
+    }
+    return {path == escape_path::extended ? 0 : size, true};
+  }
+
+  // A chunk at a time, so that rows of any length need no memory but this.
+  alignas(64) float chunk_counts[chunk_points];
+  unsigned char undecided[chunk_points];
+  const double im_double = static_cast<double>(im);
+  const double im_error = rounding_error_bound(im, im_double);
+  const certified::stop_check stop{cancel_requested, cancel};
+  const certified::stop_check* const stop_if_asked = cancel != nullptr ? &stop : nullptr;
+  std::size_t recomputed = 0;
+  for (std::size_t first = 0; first < size; first += chunk_points) {
+    const std::size_t points = std::min(chunk_points, size - first);
+    const std::size_t lanes = (points + certified::points_multiple - 1) /
+                              certified::points_multiple * certified::points_multiple;
+    const double* const chunk_re = starts.re_double.data() + first;
+    const bool finished =
+        path == escape_path::avx512
+            ? certified::escape_counts_avx512(chunk_re, lanes, im_double, im_error, last,
+                                              chunk_counts, undecided, stop_if_asked)
+            : certified::escape_counts_avx2(chunk_re, lanes, im_double, im_error, last,
+                                            chunk_counts, undecided, stop_if_asked);
+    if (!finished) return {recomputed, false};
+    unsigned char any_left = 0;
+    for (std::size_t i = 0; i < points; ++i)
+      any_left |= undecided[i] | starts.extended_only[first + i];
+    if (any_left == 0) {
+      std::copy_n(chunk_counts, points, counts.begin() + static_cast<std::ptrdiff_t>(first));
+      continue;
+    }
+    for (std::size_t i = 0; i < points; ++i) {
+      if ((undecided[i] | starts.extended_only[first + i]) == 0) {
+        counts[first + i] = chunk_counts[i];
+        continue;
+      }
+      const std::optional<float> count = extended_loop(starts.re[first + i], im, last, stopped);
+      if (!count) return {recomputed, false};
+      counts[first + i] = *count;
+      ++recomputed;
+    }
+  }
+  return {recomputed, true};
 }
 
 std::size_t escape_counts_of_row(std::span<const long double> re, long double im, long long last,
                                  std::span<float> counts, escape_path path) {
-  if (path == escape_path::extended || !escape_path_supported(path) || !fits_double_path(im)) {
-    for (std::size_t i = 0; i < re.size(); ++i) counts[i] = extended_escape_count(re[i], im, last);
-    return path == escape_path::extended ? 0 : re.size();
-  }
-
-  // A chunk at a time, so that rows of any length need no memory but this.
-  alignas(64) double chunk_re[chunk_points];
-  alignas(64) float chunk_counts[chunk_points];
-  unsigned char undecided[chunk_points];
-  const double im_double = static_cast<double>(im);
-  std::size_t recomputed = 0;
-  for (std::size_t first = 0; first < re.size(); first += chunk_points) {
-    const std::size_t points = std::min(chunk_points, re.size() - first);
-    const std::size_t lanes = (points + certified::points_multiple - 1) /
-                              certified::points_multiple * certified::points_multiple;
-    for (std::size_t i = 0; i < lanes; ++i) {
-      const bool double_start = i < points && fits_double_path(re[first + i]);
-      chunk_re[i] = double_start ? static_cast<double>(re[first + i]) : padding_start;
-    }
-    if (path == escape_path::avx512) {
-      certified::escape_counts_avx512(chunk_re, lanes, im_double, last, chunk_counts, undecided);
-    } else {
-      certified::escape_counts_avx2(chunk_re, lanes, im_double, last, chunk_counts, undecided);
-    }
-    for (std::size_t i = 0; i < points; ++i) {
-      const long double x = re[first + i];
-      if (undecided[i] || !fits_double_path(x)) {
-        counts[first + i] = extended_escape_count(x, im, last);
-        ++recomputed;
-      } else {
-        counts[first + i] = chunk_counts[i];
-      }
-    }
-  }
-  return recomputed;
+  const escape_row_starts starts = prepare_row_starts({re.begin(), re.end()});
+  return escape_counts_of_row(starts, im, last, counts, path).recomputed;
 }
 
 std::size_t escape_count_row(const julia_row_starts& starts, float im,
                              std::span<float, julia_grid_side> row, escape_path path) {
-  return escape_counts_of_row(starts.re, im, starts.last_step, row, path);
+  return escape_counts_of_row(starts.starts, im, starts.last_step, row, path).recomputed;
 }
 
 }  // namespace mapplot

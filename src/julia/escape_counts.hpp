@@ -1,9 +1,10 @@
 #pragma once
 
-#include <array>
+#include <atomic>
 #include <cstddef>
 #include <mapplot/julia_zoom.hpp>
 #include <span>
+#include <vector>
 
 namespace mapplot {
 
@@ -24,11 +25,37 @@ escape_path fastest_escape_path();
 // already outside. The caller sets the floating-point environment.
 float extended_escape_count(long double re, long double im, long long last);
 
-// Fills counts[i] with the count of the start (re[i], im), i < re.size()
-// (counts holds as many values), for steps -2 .. last. Returns how many
-// points the extended loop had to compute because the double-precision path
-// could not prove their counts (0 on the extended path). The caller sets the
-// floating-point environment (exact_arithmetic_scope).
+// The real parts of the starts that every row of a view shares, prepared once
+// for all its rows: converting and checking them per row cost as much as the
+// double path's own work on the zoom's grids.
+struct escape_row_starts {
+  std::vector<long double> re;
+  // re rounded to double, padded to whole vectors with a start that escapes
+  // at once; a start the double path cannot take holds such a start too.
+  std::vector<double> re_double;
+  // Starts the double path cannot take, computed by the extended loop.
+  std::vector<unsigned char> extended_only;
+};
+
+escape_row_starts prepare_row_starts(std::vector<long double> re);
+
+struct row_outcome {
+  // Points the extended loop had to compute because the double path could
+  // not prove their counts (0 on the extended path).
+  std::size_t recomputed;
+  // false: `cancel` was set and some counts of the row were left as they were.
+  bool finished;
+};
+
+// Fills counts[i] with the count of the start (starts.re[i], im), for every i
+// (counts holds as many values), for steps -2 .. last. Once `cancel` is set,
+// stops within a few milliseconds. The caller sets the floating-point
+// environment (exact_arithmetic_scope).
+row_outcome escape_counts_of_row(const escape_row_starts& starts, long double im, long long last,
+                                 std::span<float> counts, escape_path path = fastest_escape_path(),
+                                 const std::atomic<bool>* cancel = nullptr);
+
+// The same for starts used once; returns the points recomputed.
 std::size_t escape_counts_of_row(std::span<const long double> re, long double im, long long last,
                                  std::span<float> counts, escape_path path = fastest_escape_path());
 
@@ -36,14 +63,14 @@ std::size_t escape_counts_of_row(std::span<const long double> re, long double im
 // p * R / 60 + cx, p = -60 .. 60 (index p + 60), in extended precision and
 // never rounded, and the last step of the iteration (limit + 1).
 struct julia_row_starts {
-  std::array<long double, julia_grid_side> re;
+  escape_row_starts starts;
   long long last_step;
 };
 
 julia_row_starts julia_starts(const julia_frame& frame);
 
 // Fills the 121 escape-time counts of the grid row whose start points have
-// imaginary part `im` (Y(q) as stored); returns as escape_counts_of_row does.
+// imaginary part `im` (Y(q) as stored); returns the points recomputed.
 std::size_t escape_count_row(const julia_row_starts& starts, float im,
                              std::span<float, julia_grid_side> row,
                              escape_path path = fastest_escape_path());

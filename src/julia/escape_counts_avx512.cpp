@@ -57,9 +57,11 @@ struct avx512_lanes {
 
 }  // namespace
 
-void escape_counts_avx512(const double* start_re, std::size_t points, double im,
-                          long long last_step, float* counts, unsigned char* undecided) {
-  escape_counts<avx512_lanes>(start_re, points, im, last_step, counts, undecided);
+bool escape_counts_avx512(const double* start_re, std::size_t points, double im, double im_error,
+                          long long last_step, float* counts, unsigned char* undecided,
+                          const stop_check* stop) {
+  return escape_counts<avx512_lanes>(start_re, points, im, im_error, last_step, counts, undecided,
+                                     stop);
 }
 
 }  // namespace mapplot::certified

@@ -31,7 +31,9 @@ class grid_workers {
   // take turns. When a row throws, on any thread, no more rows are handed
   // out, and the first exception is thrown here once every thread has left
   // the rows it was running: none of them uses `row` or what it refers to
-  // after that.
+  // after that. The helpers run rows inside an exact_arithmetic_scope; the
+  // calling thread runs them in its own environment, so a caller that
+  // computes counts holds one itself.
   void run_rows(int count, const std::function<void(int)>& row);
 
   std::size_t helper_count() const { return helpers_.size(); }

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <mapplot/julia_zoom.hpp>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "julia/escape_counts.hpp"
@@ -37,10 +39,24 @@ std::size_t checked_pixels(const julia_view& view, std::size_t available) {
   return pixels;
 }
 
+void check_view(const julia_view& view) {
+  if (view.limit > julia_counts_largest_limit) {
+    throw std::invalid_argument("julia_counts: the limit " + std::to_string(view.limit) +
+                                " is above " + std::to_string(julia_counts_largest_limit) +
+                                ", the largest whose counts a float holds exactly");
+  }
+  for (const long double value : {view.cx, view.cy, view.ray_x, view.ray_y}) {
+    if (!std::isfinite(value)) {
+      throw std::invalid_argument("julia_counts: the centre and the half-widths must be finite");
+    }
+  }
+}
+
 }  // namespace
 
 julia_view_counts julia_counts_of_view(const julia_view& view, std::span<float> counts,
                                        const std::atomic<bool>* cancel) {
+  check_view(view);
   const std::size_t pixels = checked_pixels(view, counts.size());
   if (pixels == 0) return {true, 0.0};
 
@@ -49,6 +65,7 @@ julia_view_counts julia_counts_of_view(const julia_view& view, std::span<float> 
   for (std::size_t i = 0; i < view.columns; ++i) {
     starts_x[i] = pixel_start(view.cx, view.ray_x, i, view.columns);
   }
+  const escape_row_starts starts = prepare_row_starts(std::move(starts_x));
   const long long last_step = static_cast<long long>(view.limit) + 1;
 
   // Deep views where the double-precision path proves no count at all would
@@ -61,16 +78,17 @@ julia_view_counts julia_counts_of_view(const julia_view& view, std::span<float> 
   std::atomic<std::size_t> recomputed{0}, rows_done{0};
   const auto compute_row = [&](std::size_t j) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return;
-    const exact_arithmetic_scope exact_on_this_thread;
     const long double y = pixel_start(view.cy, view.ray_y, j, view.rows);
     const bool attempt = j % 16 == 0 || double_path_pays.load(std::memory_order_relaxed);
     const std::span<float> row = counts.subspan(j * view.columns, view.columns);
-    if (attempt || fastest == escape_path::extended) {
-      const std::size_t fell_back = escape_counts_of_row(starts_x, y, last_step, row, fastest);
-      double_path_pays.store(fell_back < view.columns, std::memory_order_relaxed);
-      recomputed += fell_back;
-    } else {
-      escape_counts_of_row(starts_x, y, last_step, row, escape_path::extended);
+    const bool double_path = attempt && fastest != escape_path::extended;
+    const row_outcome outcome = escape_counts_of_row(
+        starts, y, last_step, row, double_path ? fastest : escape_path::extended, cancel);
+    if (!outcome.finished) return;
+    if (double_path) {
+      double_path_pays.store(outcome.recomputed < view.columns, std::memory_order_relaxed);
+      recomputed += outcome.recomputed;
+    } else if (fastest != escape_path::extended) {
       recomputed += view.columns;
     }
     ++rows_done;
@@ -92,6 +110,15 @@ julia_view_counts julia_counts_of_view(const julia_view& view, std::span<float> 
 void julia_counts(long double cx, long double cy, long double ray_x, long double ray_y, int limit,
                   std::size_t columns, std::size_t rows, std::span<float> counts) {
   julia_counts_of_view({cx, cy, ray_x, ray_y, limit, columns, rows}, counts);
+}
+
+bool julia_counts(long double cx, long double cy, long double ray_x, long double ray_y, int limit,
+                  std::size_t columns, std::size_t rows, std::span<float> counts,
+                  std::stop_token stop) {
+  std::atomic<bool> cancel{false};
+  const std::stop_callback on_stop(stop, [&cancel] { cancel = true; });
+  return julia_counts_of_view({cx, cy, ray_x, ray_y, limit, columns, rows}, counts, &cancel)
+      .finished;
 }
 
 bool julia_view_resolvable(const julia_view& view) {

@@ -36,7 +36,7 @@ void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y
 
   const exact_arithmetic_scope exact;
   const julia_row_starts starts = julia_starts(frame);
-  for (std::size_t i = 0; i < side; ++i) X[i] = static_cast<float>(starts.re[i]);
+  for (std::size_t i = 0; i < side; ++i) X[i] = static_cast<float>(starts.starts.re[i]);
   for (int q = -half_side; q <= half_side; ++q) {
     Y[static_cast<std::size_t>(q + half_side)] =
         static_cast<float>(static_cast<long double>(q) * frame.ray / 60.0L + frame.cy);
@@ -45,7 +45,6 @@ void julia_grid(const julia_frame& frame, std::span<float> X, std::span<float> Y
   // Rows differ a lot in cost near the set, so the workers take the next free
   // row rather than a fixed share.
   grid_workers::shared().run_rows(static_cast<int>(side), [&](int index) {
-    const exact_arithmetic_scope exact_on_this_thread;
     compute_row(starts, index - half_side, Y[static_cast<std::size_t>(index)], A);
   });
 }

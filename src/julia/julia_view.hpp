@@ -24,9 +24,10 @@ struct julia_view_counts {
   double fallback_share;  // of the rows computed, the share of points the extended loop took
 };
 
-// julia_counts() for `view`, checking `cancel` before every row: once it is
-// set, the rows not yet started are left as they were, and the call returns
-// as soon as every thread has left its row.
+// julia_counts() for `view`, checking `cancel` before every row and every
+// few thousand steps within one: once it is set, the counts not yet computed
+// (rows not started, the end of a row) are left as they were, and the call
+// returns within a few milliseconds, when every thread has left its row.
 // Throws std::invalid_argument as julia_counts() does, before writing anything.
 MAPPLOT_INTERNAL_API julia_view_counts julia_counts_of_view(
     const julia_view& view, std::span<float> counts, const std::atomic<bool>* cancel = nullptr);
