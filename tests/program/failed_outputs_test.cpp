@@ -166,8 +166,9 @@ TEST_F(FailedOutputs, ARecordingStopsAtTheFirstFrameItCannotKeep) {
   EXPECT_TRUE(file_contents(folder / "frames" / "frame-001.png") == "earlier frame");
   EXPECT_EQ(names_in(folder / "frames"), std::set<std::string>{"frame-001.png"});
 
-  // An encoder that ends after a frame and a half: the frames still being
-  // handed to it are the last computed, and the earlier video stays.
+  // An encoder that ends after 1 MB, a frame and a half; with its pipe's 1 MB
+  // at most the fourth frame's write fails, and that is the last computed.
+  // The earlier video stays.
   fs::create_directory(folder / "fakes");
   std::ofstream(folder / "fakes" / "ffmpeg") << "#!/bin/sh\nhead -c 1000000 > /dev/null\n";
   fs::permissions(folder / "fakes" / "ffmpeg", fs::perms::owner_all);
