@@ -5,16 +5,25 @@
 #include <QKeySequence>
 #include <QShortcut>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <mapplot/julia_zoom.hpp>
 #include <mapplot/map_widget.hpp>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "julia/julia_view.hpp"
+#include "platform/program_services.hpp"
+#include "platform/qt/program_messages.hpp"
+#include "platform/qt/standard_descriptors.hpp"
 
 namespace mapplot {
 namespace {
@@ -42,10 +51,26 @@ julia_view view_of(const map_viewport& viewport) {
           viewport.rows};
 }
 
+// The errno of the first console line that could not be written, 0 while all
+// were; lines come from the GUI thread and the computing one.
+std::atomic<int> console_failure{0};
+
+void print_line(const std::string& line) {
+  errno = 0;
+  const bool written =
+      std::fwrite(line.data(), 1, line.size(), stdout) == line.size() && std::fflush(stdout) == 0;
+  int none = 0;
+  if (!written) console_failure.compare_exchange_strong(none, errno != 0 ? errno : EIO);
+}
+
+// The exit status, made a failure with one line on standard error when a
+// console line was lost.
+int checked_console(int status) {
+  return checked_standard_output(status, console_failure.load());
+}
+
 void print_view_line(const julia_view& view, double fallback_share) {
-  const std::string line = explorer_view_line(view, fallback_share);
-  std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fflush(stdout);
+  print_line(explorer_view_line(view, fallback_share));
 }
 
 // Grey levels from the counts' minimum (black) to maximum (white), the top
@@ -64,6 +89,23 @@ QImage picture_of_counts(const std::vector<float>& counts, std::size_t columns, 
   return picture;
 }
 
+// Through the outputs' one file writer, as every picture the program keeps:
+// complete under `name` or not there, an earlier file kept on failure. Says
+// which on standard error; true when saved.
+bool save_picture(const QImage& shown, const std::string& name) {
+  const QImage picture = shown.convertToFormat(QImage::Format_RGB32);
+  // RGB32 rows are whole 32-bit pixels, so the rows follow one another.
+  const std::span<const std::uint32_t> pixels(
+      reinterpret_cast<const std::uint32_t*>(picture.constBits()),
+      static_cast<std::size_t>(picture.width()) * static_cast<std::size_t>(picture.height()));
+  if (const auto failure = save_picture_file(picture.width(), picture.height(), pixels, name)) {
+    print_on_standard_error("cannot save " + name + ": " + *failure);
+    return false;
+  }
+  print_on_standard_error("saved " + name);
+  return true;
+}
+
 int explore_off_screen(const julia_frame& frame, int frame_number) {
   const long double ray = frame.ray;
   const julia_view view{frame.cx,        frame.cy,       ray, ray, julia_zoom_limit(ray),
@@ -71,14 +113,13 @@ int explore_off_screen(const julia_frame& frame, int frame_number) {
   std::vector<float> counts(off_screen_side * off_screen_side);
   const julia_view_counts result = julia_counts_of_view(view, counts);
   print_view_line(view, result.fallback_share);
+  // A run whose console line was lost has failed at its first output: it says
+  // so in one line and writes no picture.
+  if (checked_console(EXIT_SUCCESS) != EXIT_SUCCESS) return EXIT_FAILURE;
   const std::string name = "julia_explore-" + std::to_string(frame_number) + ".png";
-  if (!picture_of_counts(counts, off_screen_side, off_screen_side)
-           .save(QString::fromStdString(name))) {
-    std::fprintf(stderr, "julia_zoom: cannot save %s\n", name.c_str());
-    return 1;
-  }
-  std::fprintf(stderr, "julia_zoom: saved %s\n", name.c_str());
-  return 0;
+  if (!save_picture(picture_of_counts(counts, off_screen_side, off_screen_side), name))
+    return EXIT_FAILURE;
+  return EXIT_SUCCESS;
 }
 
 }  // namespace
@@ -93,8 +134,10 @@ std::string explorer_view_line(const julia_view& view, double fallback_share) {
 
 int run_julia_explorer(int frame_number, bool off_screen) {
   static int argument_count = 1;
-  static char program_name[] = "julia_zoom";
-  static char* arguments[] = {program_name, nullptr};
+  static char program[] = "julia_zoom";
+  static char* arguments[] = {program, nullptr};
+  open_closed_standard_descriptors();
+  set_program_name(program);
   QApplication application(argument_count, arguments);
   const julia_frame frame = julia_window(frame_number);
   if (off_screen) return explore_off_screen(frame, frame_number);
@@ -119,10 +162,7 @@ int run_julia_explorer(int frame_number, bool off_screen) {
           return {};
         }
         const std::string why = "Zooming stops here: pixels no longer distinct in long double";
-        if (!*stopped) {
-          std::printf("%s\n", why.c_str());
-          std::fflush(stdout);
-        }
+        if (!*stopped) print_line(why + "\n");
         *stopped = true;
         return why;
       });
@@ -130,13 +170,11 @@ int run_julia_explorer(int frame_number, bool off_screen) {
   auto* save = new QShortcut(QKeySequence::Save, &map);
   QObject::connect(save, &QShortcut::activated, &map, [&map, &saved] {
     const std::string name = "julia_explore-window-" + std::to_string(++saved) + ".png";
-    const bool done = map.grab().save(QString::fromStdString(name));
-    std::fprintf(stderr, done ? "julia_zoom: saved %s\n" : "julia_zoom: cannot save %s\n",
-                 name.c_str());
+    save_picture(map.grab().toImage(), name);
   });
   map.resize(map.sizeHint());
   map.show();
-  return application.exec();
+  return checked_console(application.exec());
 }
 
 }  // namespace mapplot

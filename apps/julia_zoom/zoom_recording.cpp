@@ -56,13 +56,28 @@ void zoom_recording::show_progress() const {
   std::fflush(stderr);
 }
 
+void zoom_recording::throw_if_failed() {
+  const std::lock_guard lock(mutex_);
+  throw_kept_failure();
+}
+
+void zoom_recording::throw_kept_failure() {
+  if (!failure_) return;
+  // The message goes on a line of its own, not after the progress line.
+  if (progress_on_terminal_ && show_progress_ && frames_taken_ > 0 && !progress_line_ended_) {
+    std::fputc('\n', stderr);
+    progress_line_ended_ = true;
+  }
+  if (cancelled_) throw program_cancelled();
+  throw std::runtime_error(*failure_);
+}
+
 void zoom_recording::finish() {
   const std::lock_guard lock(mutex_);
+  throw_kept_failure();
   if (progress_on_terminal_ && show_progress_ && frames_taken_ != expected_frames_ &&
       frames_taken_ > 0)
     std::fputc('\n', stderr);
-  if (cancelled_) throw program_cancelled();
-  if (failure_) throw std::runtime_error(*failure_);
   if (frames_taken_ != expected_frames_) {
     // A zoom with frames missing or added is no faithful recording of it.
     video_.reset();

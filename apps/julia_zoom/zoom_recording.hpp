@@ -21,10 +21,15 @@ class zoom_recording {
   // standard error tells how far it is.
   zoom_recording(const zoom_options& options, int expected_frames, bool show_progress);
 
-  // Takes one frame; safe to call from any thread. It never throws, since it
-  // is called from inside the windowing layer: the first failure is kept,
-  // the video is dropped at once, and later frames are ignored.
+  // Takes one frame; safe to call from any thread. It never throws: the
+  // first failure is kept, the video is dropped at once, and later frames
+  // are ignored.
   void take(const frame_picture& frame) noexcept;
+
+  // Throws the first failure as finish() does, and nothing when there is
+  // none: a frame receiver calls it after take(), so that the zoom stops at
+  // the frame that could not be kept rather than computing the rest.
+  void throw_if_failed();
 
   // After the last frame: completes the video, or throws the first failure
   // (std::runtime_error with the message that names the file and reason;
@@ -37,6 +42,7 @@ class zoom_recording {
  private:
   void record(const frame_picture& frame);
   void show_progress() const;
+  void throw_kept_failure();  // with mutex_ held
 
   mutable std::mutex mutex_;
   std::optional<std::filesystem::path> frames_folder_;
@@ -47,6 +53,7 @@ class zoom_recording {
   int frames_taken_ = 0;
   std::optional<std::string> failure_;
   bool cancelled_ = false;  // the failure was the program's cancellation
+  bool progress_line_ended_ = false;
 };
 
 }  // namespace mapplot

@@ -22,10 +22,13 @@ std::function<void()> zoom_routine(const zoom_options& options) {
     zoom_recording recording(options, julia_frame_count, off_screen);
     {
       // Takes the frames of the zoom's window while the zoom runs, and none
-      // after, on every way out.
+      // after, on every way out. The receiver runs on this thread inside the
+      // frame's screen_map call, so its throw ends the zoom at the frame that
+      // could not be kept: no further frame is computed or announced.
       const frame_subscription frames([&recording](const presented_frame& frame) {
-        if (frame.window_number == zoom_window)
-          recording.take({frame.width, frame.height, frame.pixels});
+        if (frame.window_number != zoom_window) return;
+        recording.take({frame.width, frame.height, frame.pixels});
+        recording.throw_if_failed();
       });
       julia_zoom();
     }

@@ -49,7 +49,10 @@ using frame_receiver = std::function<void(const presented_frame&)>;
 /// the order presented. The receiver runs on the thread that draws (the
 /// program's thread of run_windowed_program), before that thread goes on, so
 /// a slow receiver slows the program rather than losing frames. A program
-/// paused with Space presents nothing, so the receiver waits with it.
+/// paused with Space presents nothing, so the receiver waits with it. An
+/// exception the receiver throws leaves the drawing call that presented the
+/// frame (screen_map), so a program can stop at a frame it could not keep;
+/// the frame stays shown, and receivers after the throwing one miss it.
 ///
 ///     const mapplot::frame_subscription frames([&](const mapplot::presented_frame& frame) {
 ///       keep(frame.width, frame.height, frame.pixels);
