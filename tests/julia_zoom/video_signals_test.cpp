@@ -35,6 +35,21 @@ bool catches(int pid, int signal_number) {
   return false;
 }
 
+// Whether the routine and the main thread of process `pid` both sleep, the
+// one waiting for something, the other for the routine.
+bool all_threads_wait(int pid) {
+  int waiting = 0;
+  const fs::path tasks = "/proc/" + std::to_string(pid) + "/task";
+  std::error_code gone;
+  for (const auto& task : fs::directory_iterator(tasks, gone)) {
+    const std::string stat = read_file(task.path().string() + "/stat");
+    const auto after_name = stat.rfind(") ");
+    if (after_name == std::string::npos || stat[after_name + 2] != 'S') return false;
+    ++waiting;
+  }
+  return waiting >= 2;
+}
+
 // The processes of group `group` that still run (not ended and unreaped).
 int running_in_group(int group) {
   int running = 0;
@@ -120,9 +135,8 @@ TEST_F(JuliaZoomSignals, TwoSignalsDuringTheVideoLeaveNoTemporaryAndNoFfmpegAndE
 
 // A FIFO as the video, or among the frames, that no process opens for
 // reading: the program waits for a reader, and each signal ends the wait and
-// the run, by that signal, leaving the FIFO and nothing else. The signal comes
-// once the windowing layer has taken it over; the frames' FIFO is the first
-// frame, so the run cannot have gone past it.
+// the run, by that signal, leaving the FIFO and nothing else. The frames' FIFO
+// is the first frame, so the run cannot have gone past it.
 TEST_F(JuliaZoomSignals, ASignalEndsTheWaitForAFifosReader) {
   fs::create_directory(file("frames"));
   ASSERT_EQ(::mkfifo(file("out.mp4").c_str(), 0600), 0);
@@ -135,8 +149,15 @@ TEST_F(JuliaZoomSignals, ASignalEndsTheWaitForAFifosReader) {
                           run{{"--frames", "frames"}, SIGTERM}}) {
     SCOPED_TRACE(each.arguments[0] + " " + strsignal(each.signal_number));
     background_process zoom(request(each.arguments));
-    ASSERT_TRUE(waits_for(zoom, [&] { return catches(zoom.pid(), each.signal_number); }))
-        << zoom.wait(0s).standard_error;
+    // The layer has taken the signal over, and the run has come to a wait that
+    // lasts: 10 looks in a row find every thread asleep.
+    int quiet_looks = 0;
+    ASSERT_TRUE(waits_for(zoom, [&] {
+      quiet_looks = catches(zoom.pid(), each.signal_number) && all_threads_wait(zoom.pid())
+                        ? quiet_looks + 1
+                        : 0;
+      return quiet_looks == 10;
+    })) << zoom.wait(0s).standard_error;
     zoom.send_signal(each.signal_number);
     const auto result = zoom.wait(20s);
     EXPECT_FALSE(result.timed_out) << "the wait for a reader outlasted the signal";
