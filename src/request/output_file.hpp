@@ -33,10 +33,11 @@ namespace mapplot {
 //   a relative link is followed from the link's own folder.
 // - A target that exists and is not a regular file (a device, a FIFO) is
 //   written in place and never replaced, every write checked. A FIFO waits
-//   for a reader up to fifo_reader_wait, as long as an encoder may take no
-//   frame, and then fails with ENXIO: nothing else tells a reader that comes
-//   late from none at all, and a run must not hang on a forgotten reader.
-//   Once open, a write waits for a slow reader as long as it takes. Both
+//   up to fifo_reader_wait (60 s, as long as a video encoder may take
+//   nothing) for a process to open it for reading, then fails with ENXIO:
+//   a reader that comes late cannot be told from none, and a run must not
+//   hang on a forgotten one. Once open, a write waits for a slow reader as
+//   long as it takes. Both
 //   waits end at once when the program is cancelled (a window closed, a
 //   signal), which they throw (request/wait_cancellation.hpp).
 // - A regular file that this process may not write (a 0444 file, say) fails
