@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <system_error>
 
+#include "request/wait_cancellation.hpp"
+
 namespace mapplot {
 namespace {
 
@@ -23,6 +25,14 @@ void signal_event(int descriptor) noexcept {
   [[maybe_unused]] const ssize_t written = ::write(descriptor, &one, sizeof one);
 }
 
+// The file primitive's waits end with the program's cancellation; installed
+// as the library loads, so every program that can be cancelled has it.
+const wait_cancellation for_file_waits{cancellation_descriptor, throw_if_cancelled};
+[[maybe_unused]] const bool file_waits_cancellable = [] {
+  install_wait_cancellation(&for_file_waits);
+  return true;
+}();
+
 }  // namespace
 
 const char* program_cancelled::what() const noexcept {
@@ -31,8 +41,13 @@ const char* program_cancelled::what() const noexcept {
 
 void request_cancellation(int signal_number) noexcept {
   int expected = -1;
-  if (requested_by.compare_exchange_strong(expected, signal_number))
+  if (requested_by.compare_exchange_strong(expected, signal_number)) {
     signal_event(event_descriptor.load());
+  } else if (expected == 0 && signal_number > 0) {
+    // A signal during an unwinding the window began: the process is to end
+    // by it, as it would have without the window.
+    requested_by.compare_exchange_strong(expected, signal_number);
+  }
 }
 
 bool cancellation_requested() noexcept {

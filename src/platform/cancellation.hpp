@@ -21,6 +21,7 @@ class MAPPLOT_INTERNAL_API program_cancelled : public std::exception {
 };
 
 // Requests cancellation; `signal_number` is the signal that asked for it, or 0.
+// A signal after a request without one is kept as the signal that cancelled.
 // Async-signal-safe: it only stores an atomic and writes to an eventfd.
 MAPPLOT_INTERNAL_API void request_cancellation(int signal_number = 0) noexcept;
 

@@ -2,18 +2,21 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
 
+#include "request/wait_cancellation.hpp"
 #include "textout/write_console.hpp"
 
 namespace mapplot {
@@ -108,9 +111,14 @@ void output_file::prepare() {
   if (exists) {
     if (S_ISDIR(status.st_mode)) fail(EISDIR, "cannot write");
     if (!S_ISREG(status.st_mode)) {
-      open_direct_target(path);
+      open_direct_target(path, S_ISFIFO(status.st_mode));
       return;
     }
+    // Refused as opening it for writing would refuse it: replacing the file
+    // by a rename would get round its protection.
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 &&
+        (errno == EACCES || errno == EPERM))
+      fail(errno, "cannot write");
   } else if (errno != ENOENT) {
     fail(errno, "cannot create");
   }
@@ -131,9 +139,10 @@ void output_file::release() noexcept {
   temporary_name_.clear();
 }
 
-void output_file::open_direct_target(const std::string& path) {
+void output_file::open_direct_target(const std::string& path, bool fifo) {
   direct_ = true;
-  target_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+  target_ =
+      fifo ? open_fifo(path) : ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
   if (target_ < 0) fail(errno, "cannot open");
   if (who_ == writer::this_process) {
     file_ = std::exchange(target_, -1);
@@ -146,6 +155,24 @@ void output_file::open_direct_target(const std::string& path) {
   std::filesystem::path folder = std::filesystem::temp_directory_path(unset);
   if (unset) folder = "/tmp";
   create_temporary(folder.string(), nullptr);
+}
+
+int output_file::open_fifo(const std::string& path) {
+  // Opened without blocking, which fails while no process reads the FIFO, and
+  // tried again every tick: a blocking open could be ended by nothing.
+  constexpr int tick_milliseconds = 50;
+  const auto started = std::chrono::steady_clock::now();
+  for (;;) {
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor >= 0) return descriptor;  // kept non-blocking: write_all waits cancellably
+    if (errno == EINTR) continue;
+    if (errno != ENXIO) return -1;
+    if (std::chrono::steady_clock::now() - started >= fifo_reader_wait)
+      fail(ENXIO, "cannot open",
+           " (no process opened this FIFO for reading within " +
+               std::to_string(fifo_reader_wait.count()) + " s)");
+    (void)wait_cancellably(-1, 0, tick_milliseconds);
+  }
 }
 
 void output_file::create_temporary(const std::string& folder, const ownership* replaced) {
@@ -208,6 +235,11 @@ void output_file::write_all(int descriptor, const char* bytes, std::size_t size)
     const ssize_t written = ::write(descriptor, bytes, size);
     if (written < 0) {
       if (errno == EINTR) continue;
+      // A FIFO whose reader is slow: as long as it takes, or until cancelled.
+      if (errno == EAGAIN) {
+        (void)wait_cancellably(descriptor, POLLOUT, -1);
+        continue;
+      }
       fail(errno, "cannot write");
     }
     if (written == 0) fail(ENOSPC, "cannot write");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -31,7 +32,17 @@ namespace mapplot {
 // - A symbolic link is written through and stays a link, a dangling one too;
 //   a relative link is followed from the link's own folder.
 // - A target that exists and is not a regular file (a device, a FIFO) is
-//   written in place and never replaced, every write checked.
+//   written in place and never replaced, every write checked. A FIFO waits
+//   up to fifo_reader_wait (60 s, as long as a video encoder may take
+//   nothing) for a process to open it for reading, then fails with ENXIO:
+//   a reader that comes late cannot be told from none, and a run must not
+//   hang on a forgotten one. Once open, a write waits for a slow reader as
+//   long as it takes. Both
+//   waits end at once when the program is cancelled (a window closed, a
+//   signal), which they throw (request/wait_cancellation.hpp).
+// - A regular file that this process may not write (a 0444 file, say) fails
+//   as opening it would (EACCES), even where the folder would let a rename
+//   replace it.
 // Failures throw std::system_error naming the file and the reason; an empty
 // name or one holding a NUL byte throws std::invalid_argument.
 class output_file {
@@ -39,6 +50,9 @@ class output_file {
   // Who writes the bytes: this process through write(), or someone else (a
   // library, a child program) that opens the temporary file by its path.
   enum class writer { this_process, by_path };
+
+  // How long opening a FIFO waits for a process to read it.
+  static constexpr std::chrono::seconds fifo_reader_wait{60};
 
   // `kind` names the file in messages: "data file", "plot file".
   MAPPLOT_INTERNAL_API output_file(std::string_view name, std::string_view kind, writer who);
@@ -74,7 +88,8 @@ class output_file {
  private:
   void prepare();
   void release() noexcept;
-  void open_direct_target(const std::string& path);
+  void open_direct_target(const std::string& path, bool fifo);
+  int open_fifo(const std::string& path);
   struct ownership {
     unsigned mode;
     unsigned user;

@@ -40,6 +40,7 @@ class background_process {
   // reports how it ended.
   bool running();
   void send_signal(int signal_number) const;
+  int pid() const { return pid_; }
   // What the child has written to its standard output up to now.
   std::string standard_output_so_far() const;
 

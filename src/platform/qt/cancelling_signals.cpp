@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "platform/cancellation.hpp"
@@ -10,8 +11,20 @@
 namespace mapplot {
 namespace {
 
+// Signals taken since the layer started, each run counting from none.
+std::atomic<int> signals_taken{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the handler counts with it");
+
+// The first signal cancels, and the routine unwinds; one more means the user
+// will not wait for that: the temporary files' clean-up removes what the
+// unwinding has not yet removed, stops the child processes, and the signal
+// ends the process.
 extern "C" void request_cancellation_by_signal(int signal_number) {
-  request_cancellation(signal_number);
+  if (signals_taken.fetch_add(1) == 0) {
+    request_cancellation(signal_number);
+  } else {
+    temporary_files_signal_handler()(signal_number);
+  }
 }
 
 // Caught rather than ignored: a write to a closed pipe fails with EPIPE all
@@ -22,6 +35,7 @@ extern "C" void let_the_write_fail(int) {}
 }  // namespace
 
 cancelling_signals::cancelling_signals() {
+  signals_taken.store(0);
   const std::array<int, 4> numbers{SIGINT, SIGTERM, SIGHUP, SIGPIPE};
   for (std::size_t k = 0; k < numbers.size(); ++k) {
     replaced& entry = replaced_[k];
@@ -40,8 +54,11 @@ cancelling_signals::cancelling_signals() {
     } else {
       action.sa_handler = request_cancellation_by_signal;
       // Restarted calls keep other code free of EINTR; the waits that matter
-      // poll the cancellation's descriptor. A second signal is not caught.
-      action.sa_flags = SA_RESTART | SA_RESETHAND;
+      // poll the cancellation's descriptor. One handler at a time, so that a
+      // third signal waits for the clean-up the second began.
+      for (const int cancelling : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaddset(&action.sa_mask, cancelling);
+      action.sa_flags = SA_RESTART;
     }
     entry.installed = ::sigaction(entry.signal_number, &action, nullptr) == 0;
   }

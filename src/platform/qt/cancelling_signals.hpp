@@ -11,7 +11,9 @@ namespace mapplot {
 // caught and dropped, so that writing to a reader that has gone away is an
 // error the writer sees (child processes still start with its default action). Each only where its
 // disposition was the default one (a signal the parent ignores stays ignored). A second SIGINT,
-// SIGTERM or SIGHUP takes its default action at once. The dispositions are put back when it ends.
+// SIGTERM or SIGHUP, while the routine unwinds, ends the process at once by that signal, after
+// the temporary files' clean-up (request/temporary_files.hpp): no temporary file is left and the
+// child processes are stopped. The dispositions are put back when it ends.
 class cancelling_signals {
  public:
   cancelling_signals();
