@@ -99,6 +99,25 @@ check_widget_example() {
   awk -v e="$extremes" 'BEGIN { split(e, v, " "); exit !(v[1] < 0.05 && v[2] > 0.95) }' ||
     fail "$program: the map in its picture spans only $extremes"
 }
+# The heat equation on 4 ranks: every frame kept, then the whole field as a
+# data file and a plot file.
+check_parallel_example() {
+  local program=$1 folder=$2
+  mkdir -p "$folder"
+  (cd "$folder" && OMPI_ALLOW_RUN_AS_ROOT=1 OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1 \
+    mpiexec --oversubscribe -n 4 "$program" --size 64 --steps 200 --frames frames \
+    >console.txt 2>messages.txt) || fail "$program failed: $(cat "$folder/messages.txt")"
+  [ "$(find "$folder/frames" -name 'frame-*.png' | wc -l)" = 5 ] ||
+    fail "$program kept $(find "$folder/frames" -name 'frame-*.png' | wc -l) frames, not 5"
+  [ "$(head -n 1 "$folder/heat.dat")" = "$(printf '%12d%12d%12d\r' 64 64 1)" ] ||
+    fail "$program: heat.dat does not start with its grid's size"
+  [ "$(wc -l <"$folder/heat.dat")" = $((1 + 64 + 64 + 64 * 64 + 3)) ] ||
+    fail "$program: heat.dat has $(wc -l <"$folder/heat.dat") lines"
+  tail -n 3 "$folder/heat.ps" | grep '^%%EOF' >/dev/null || fail "$program: heat.ps is not complete"
+  [ "$(cat "$folder/console.txt")" = "$(printf '  Output in heat.dat\n  Output in heat.ps')" ] ||
+    fail "$program: console says $(cat "$folder/console.txt")"
+}
+
 # Runs the examples built in $1 in folders of their own under $2.
 check_examples() {
   local programs=$1 folder=$2
@@ -106,6 +125,7 @@ check_examples() {
   check_plot_example "$programs/write_plot_file" "$folder/plot"
   check_window_example "$programs/animate_own_window" "$folder/window"
   check_widget_example "$programs/map_widget_window" "$folder/widget"
+  [ ! -x "$programs/parallel_heat" ] || check_parallel_example "$programs/parallel_heat" "$folder/parallel"
 }
 
 # Programs of their own built with one component's pkg-config file alone,
@@ -171,6 +191,8 @@ $unmarked"
   libraries=$(find "$prefix" -name 'libmapplot_*.so.*.*.*' | sort)
   public=$({
     grep -ohE 'class MAPPLOT_API [A-Za-z0-9_]+' include/mapplot/*.hpp | awk '{ print $3 }'
+    # A namespace of its own in a public header (mapplot::parallel) is public whole.
+    grep -ohE 'namespace mapplot::[A-Za-z0-9_]+' include/mapplot/*.hpp | sed 's/namespace mapplot:://'
     grep -hE '^MAPPLOT_API ' include/mapplot/*.hpp | sed -E 's/\(.*//' | awk '{ print $NF }'
   } | sort -u)
   local library others wrong=""

@@ -14,6 +14,8 @@ packages=(
   doxygen ffmpeg clang libclang-rt-14-dev
   dpkg-dev file
   locales
+  # the parallel maps and their tests under mpiexec
+  libopenmpi-dev openmpi-bin
 )
 
 as_root() {
