@@ -86,6 +86,14 @@ class options_digest {
     if (text) add_text(*text);
     return *this;
   }
+  // What every output's options begin with.
+  template <class Options>
+  options_digest& add_common_options(const Options& options) {
+    return add_optional(options.logscale)
+        .add_optional_text(options.xlabel)
+        .add_optional_text(options.ylabel)
+        .add_optional_text(options.title);
+  }
   std::uint64_t value() const { return hash_; }
 
  private:

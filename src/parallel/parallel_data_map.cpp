@@ -27,11 +27,7 @@ namespace {
 
 std::uint64_t digest_of(const data_options& options) {
   options_digest digest;
-  digest.add_optional(options.logscale)
-      .add_optional_text(options.xlabel)
-      .add_optional_text(options.ylabel)
-      .add_optional_text(options.title)
-      .add_optional_text(options.filename);
+  digest.add_common_options(options).add_optional_text(options.filename);
   return digest.value();
 }
 

@@ -21,10 +21,7 @@ namespace {
 
 std::uint64_t digest_of(const postscript_options& options) {
   options_digest digest;
-  digest.add_optional(options.logscale)
-      .add_optional_text(options.xlabel)
-      .add_optional_text(options.ylabel)
-      .add_optional_text(options.title)
+  digest.add_common_options(options)
       .add_optional_text(options.filename)
       .add_optional_text(options.device);
   return digest.value();

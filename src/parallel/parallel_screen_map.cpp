@@ -28,10 +28,7 @@ constexpr std::uint64_t no_zero = std::numeric_limits<std::uint64_t>::max();
 
 std::uint64_t digest_of(const screen_options& options) {
   options_digest digest;
-  digest.add_optional(options.logscale)
-      .add_optional_text(options.xlabel)
-      .add_optional_text(options.ylabel)
-      .add_optional_text(options.title)
+  digest.add_common_options(options)
       .add_optional(options.winsize)
       .add_optional(options.ownwindow)
       .add_optional(options.update);
