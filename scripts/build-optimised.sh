@@ -6,4 +6,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
   -DMAPPLOT_TESTS=ON -DMAPPLOT_BENCHMARKS=ON >/dev/null
-cmake --build build-bench
+cmake --build build-bench ${MAPPLOT_JOBS:+-j "$MAPPLOT_JOBS"}

@@ -240,7 +240,7 @@ $wrong"
 build_examples() {
   local prefix=$1 folder=$2
   configure -S examples -B "$folder" -DCMAKE_PREFIX_PATH="$prefix"
-  cmake --build "$folder" >/dev/null
+  cmake --build "$folder" ${MAPPLOT_JOBS:+-j "$MAPPLOT_JOBS"} >/dev/null
 }
 
 echo "check-package: static libraries, find_package and pkg-config" >&2
@@ -254,7 +254,7 @@ diff <(cd include && ls mapplot/*.hpp) <(cd "$scratch/static/include" && ls mapp
 echo "check-package: shared libraries, the .deb" >&2
 configure -S . -B "$shared" -DBUILD_SHARED_LIBS=ON -DCMAKE_INSTALL_PREFIX=/usr \
   -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=OFF
-cmake --build "$shared" >/dev/null
+cmake --build "$shared" ${MAPPLOT_JOBS:+-j "$MAPPLOT_JOBS"} >/dev/null
 cmake --install "$shared" --prefix "$scratch/shared" >/dev/null
 library=$(find "$scratch/shared" -name 'libmapplot_datamap.so.*.*.*')
 readelf -d "$library" | grep 'SONAME.*\[libmapplot_datamap\.so\.[0-9]' >/dev/null || fail "$library has no versioned SONAME"
@@ -283,7 +283,7 @@ configure -S examples -B "$data_only" -DMAPPLOT_SOURCE_DIR="$repository" \
 if grep -qE '^(Qt6_DIR|PGPLOT_INCLUDE_DIR|GTest_DIR|benchmark_DIR):' "$data_only/CMakeCache.txt"; then
   fail "the data file part looked for Qt, PGPLOT, GoogleTest or Google Benchmark"
 fi
-cmake --build "$data_only" >/dev/null
+cmake --build "$data_only" ${MAPPLOT_JOBS:+-j "$MAPPLOT_JOBS"} >/dev/null
 programs=$(ninja -C "$data_only" -t targets all | awk -F: '$2 ~ /EXECUTABLE_LINKER/ { print $1 }')
 [ "$programs" = write_data_file ] || fail "the consumer built $programs"
 check_data_example "$PWD/$data_only/write_data_file" "$scratch/data-only-run"
@@ -311,6 +311,6 @@ for component in psmap screenmap; do
 done
 
 echo "check-package: the API reference" >&2
-cmake --build "$optimised" --target docs >/dev/null || fail "the API reference has warnings"
+cmake --build "$optimised" ${MAPPLOT_JOBS:+-j "$MAPPLOT_JOBS"} --target docs >/dev/null || fail "the API reference has warnings"
 
 echo "check-package: all checks passed" >&2

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${MAPPLOT_FUZZ_SECONDS:-10}
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz
+cmake --build build-fuzz ${MAPPLOT_JOBS:+-j "$MAPPLOT_JOBS"}
 
 work=$PWD/build-fuzz
 mkdir -p "$work/findings"

@@ -10,6 +10,6 @@ cd "$repository"
 scripts/setup-debian.sh
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
   -DMAPPLOT_TESTS=OFF -DMAPPLOT_BENCHMARKS=OFF >&2
-cmake --build build-release --target julia_zoom >&2
+cmake --build build-release ${MAPPLOT_JOBS:+-j "$MAPPLOT_JOBS"} --target julia_zoom >&2
 cd "$caller_folder"
 exec "$repository/build-release/apps/julia_zoom/julia_zoom" "$@"

@@ -78,19 +78,30 @@ MAPPLOT_API void data_map(std::span<const float> x, std::span<const float> y,
 
 /// The same from double-precision data, each value rounded to the nearest
 /// single-precision one (beyond its range: an infinity). The default title
-/// is "Representation of y=y(x)". Throws as the core does.
+/// is "Representation of y=y(x)".
+/// \throws std::invalid_argument  As the core overload: the file name is
+///         blank or holds a NUL byte.
+/// \throws std::system_error  As the core overload: the file cannot be
+///         created or written; the message names the file and the reason.
 MAPPLOT_API void data_map(std::span<const double> x, std::span<const double> y,
                           std::span<const double> z, const data_options& options = {});
 
 /// The same from a grid: its z.nx * z.ny values are written column by column
 /// (x index fastest), and checked against the nx * ny of x and y as the
-/// core checks a flat z. Throws as the core does, and std::invalid_argument
-/// when z.nx * z.ny overflows std::size_t.
+/// core checks a flat z.
+/// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t, or the
+///         file name is blank or holds a NUL byte.
+/// \throws std::system_error  As the core overload: the file cannot be
+///         created or written; the message names the file and the reason.
 MAPPLOT_API void data_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
                           const data_options& options = {});
 
 /// The same from a double-precision grid, each value rounded to single
-/// precision. Throws as the single-precision grid overload does.
+/// precision.
+/// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t, or the
+///         file name is blank or holds a NUL byte.
+/// \throws std::system_error  As the core overload: the file cannot be
+///         created or written; the message names the file and the reason.
 MAPPLOT_API void data_map(std::span<const double> x, std::span<const double> y, grid_view<double> z,
                           const data_options& options = {});
 

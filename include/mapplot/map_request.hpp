@@ -13,6 +13,26 @@
 #include <string>
 #include <string_view>
 
+/// Everything mapplot offers a program. The free functions, by header:
+/// - <mapplot/data_map.hpp>: data_map(), four overloads (float or double,
+///   flat or grid_view), writing a text data file;
+/// - <mapplot/postscript_map.hpp>: postscript_map(), the same four, writing
+///   a plot file through PGPLOT;
+/// - <mapplot/screen_map.hpp>: screen_map(), the same four, drawing in a
+///   window of the windowing layer;
+/// - <mapplot/application.hpp>: run_windowed_program(), which starts the
+///   windowing layer and runs the program's routine;
+/// - <mapplot/window_pictures.hpp>: presented_picture(),
+///   add_frame_receiver() and remove_frame_receiver() (or the class
+///   frame_subscription) for the pictures windows present;
+/// - <mapplot/console.hpp>: install_console_sink(), where console lines go;
+/// - <mapplot/julia_zoom.hpp>: julia_fixed_point(), julia_window(),
+///   julia_grid(), julia_counts() (two overloads) and julia_zoom().
+///
+/// The classes that own something: screen_session (<mapplot/screen_session.hpp>,
+/// the windowing layer inside a Qt program of its own), map_widget
+/// (<mapplot/map_widget.hpp>, a map in the program's own window) and
+/// frame_subscription. The maps over MPI ranks are in mapplot::parallel.
 namespace mapplot {
 
 /// A two-dimensional grid of nx * ny values that the caller owns. The first
@@ -98,7 +118,9 @@ struct screen_options {
 /// An absent member takes its default. A text that is given is used even
 /// when it is empty or blank; the labels lose their leading and trailing
 /// blanks, the title keeps its own, and labels, title and device type are
-/// cut to 80 characters. File names are used whole.
+/// cut to 80 characters. The file name loses its leading and trailing
+/// blanks, after a name ending in "ps" has taken the device type, and is
+/// otherwise used whole, never cut: "  field.ps  " writes "field.ps".
 struct postscript_options {
   /// Plot the base-10 logarithms of the values and show the title as
   /// "log(title)". Default false.
@@ -127,7 +149,8 @@ struct postscript_options {
 /// An absent member takes its default. A text that is given is used even
 /// when it is empty or blank; the labels lose their leading and trailing
 /// blanks, the title keeps its own, and labels and title are cut to 80
-/// characters. The file name loses its surrounding blanks and is never cut.
+/// characters. The file name loses its leading and trailing blanks and is
+/// otherwise used whole, never cut: "  field.dat  " writes "field.dat".
 struct data_options {
   /// Write the base-10 logarithms of the values and the title as
   /// "log(title)". Default false.

@@ -41,6 +41,11 @@
 #include <span>
 #include <string_view>
 
+/// The maps of a grid split into blocks across the ranks of an MPI program,
+/// each a collective over a communicator (<mapplot/parallel_map.hpp>; CMake:
+/// mapplot::parallel): screen_map(), postscript_map() and data_map(), two
+/// overloads each (a float or double grid_block), and run_windowed_program(),
+/// which runs the windowing layer on rank 0 and the routine on every rank.
 namespace mapplot::parallel {
 
 /// This rank's block of a global grid: the global columns first_x ..
@@ -55,11 +60,11 @@ namespace mapplot::parallel {
 /// first_y + y.size() of the blocks that hold cells.
 template <class T>
 struct grid_block {
-  std::span<const T> x;
-  std::span<const T> y;
-  grid_view<T> z;
-  std::size_t first_x = 0;
-  std::size_t first_y = 0;
+  std::span<const T> x;     ///< The block's x coordinates, one a column.
+  std::span<const T> y;     ///< The block's y coordinates, one a row.
+  grid_view<T> z;           ///< The block's values, x index fastest.
+  std::size_t first_x = 0;  ///< The global column of the block's first cell.
+  std::size_t first_y = 0;  ///< The global row of the block's first cell.
 };
 
 /// Collective over `comm`; rank 0 of `comm` is the root, which draws into the
@@ -80,16 +85,24 @@ struct grid_block {
 MAPPLOT_API void screen_map(MPI_Comm comm, const grid_block<float>& block,
                             const screen_options& options = {});
 /// The same from double-precision blocks.
+/// \throws std::invalid_argument  As the float overload: on every rank, for a
+///         bad tiling or calls that do not match across ranks.
+/// \throws std::logic_error  As the float overload.
 MAPPLOT_API void screen_map(MPI_Comm comm, const grid_block<double>& block,
                             const screen_options& options = {});
 
 /// The plot file of the assembled grid, written by the root, which gathers
 /// the whole grid for it (nx * ny values on the root, for the call).
-/// \throws std::invalid_argument, std::system_error  On every rank, with the
-///         root's message, when the root's call fails; and as screen_map().
+/// \throws std::invalid_argument  On every rank, with the root's message,
+///         when the root's call refuses the request (device type, file name);
+///         and as screen_map().
+/// \throws std::system_error  On every rank, with the root's message, when
+///         the root cannot write the file.
 MAPPLOT_API void postscript_map(MPI_Comm comm, const grid_block<float>& block,
                                 const postscript_options& options = {});
 /// The same from double-precision blocks.
+/// \throws std::invalid_argument  As the float overload.
+/// \throws std::system_error  As the float overload.
 MAPPLOT_API void postscript_map(MPI_Comm comm, const grid_block<double>& block,
                                 const postscript_options& options = {});
 
@@ -104,6 +117,8 @@ MAPPLOT_API void postscript_map(MPI_Comm comm, const grid_block<double>& block,
 MAPPLOT_API void data_map(MPI_Comm comm, const grid_block<float>& block,
                           const data_options& options = {});
 /// The same from double-precision blocks.
+/// \throws std::system_error  As the float overload.
+/// \throws std::invalid_argument  As the float overload.
 MAPPLOT_API void data_map(MPI_Comm comm, const grid_block<double>& block,
                           const data_options& options = {});
 
@@ -126,6 +141,13 @@ MAPPLOT_API void data_map(MPI_Comm comm, const grid_block<double>& block,
 ///
 /// \param comm  The communicator of the ranks that run `program`; its rank 0
 ///        is the root.
+/// \param argc  main()'s argument count.
+/// \param argv  main()'s arguments; Qt takes its own options from them.
+/// \param application_name  Names the frame window, the saved pictures and
+///        the program's messages on standard error.
+/// \param program  The routine every rank runs; called once on each.
+/// \return EXIT_SUCCESS or EXIT_FAILURE, as run_windowed_program() would
+///         return on one process, and the same on every rank.
 MAPPLOT_API int run_windowed_program(MPI_Comm comm, int argc, char** argv,
                                      std::string_view application_name,
                                      std::function<void()> program);

@@ -88,19 +88,32 @@ MAPPLOT_API void postscript_map(std::span<const float> x, std::span<const float>
 
 /// The same from double-precision data, each value rounded to the nearest
 /// single-precision one.
+/// \throws std::invalid_argument  As the core overload: before anything is
+///         written, for the device type, the file name or the grid's size.
+/// \throws std::system_error  As the core overload: the file cannot be
+///         created or written whole.
+/// \throws std::bad_alloc  Memory for the plot's copy of the grid runs out.
 MAPPLOT_API void postscript_map(std::span<const double> x, std::span<const double> y,
                                 std::span<const double> z, const postscript_options& options = {});
 
 /// The same from a grid: its z.nx * z.ny values are taken column by column
 /// (x index fastest) and checked against the nx * ny of x and y as the core
 /// checks a flat z.
-/// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
+/// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t, or as
+///         the core overload: the device type, the file name, the grid's size.
+/// \throws std::system_error  As the core overload: the file cannot be
+///         created or written whole.
+/// \throws std::bad_alloc  Memory for the plot's copy of the grid runs out.
 MAPPLOT_API void postscript_map(std::span<const float> x, std::span<const float> y,
                                 grid_view<float> z, const postscript_options& options = {});
 
 /// The same from a double-precision grid, each value rounded to single
 /// precision.
-/// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
+/// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t, or as
+///         the core overload: the device type, the file name, the grid's size.
+/// \throws std::system_error  As the core overload: the file cannot be
+///         created or written whole.
+/// \throws std::bad_alloc  Memory for the plot's copy of the grid runs out.
 MAPPLOT_API void postscript_map(std::span<const double> x, std::span<const double> y,
                                 grid_view<double> z, const postscript_options& options = {});
 

@@ -87,6 +87,9 @@ MAPPLOT_API void screen_map(std::span<const double> x, std::span<const double> y
 /// The same from single-precision data: the caller's arrays are only read,
 /// and the window keeps the values as single precision (the scale works in
 /// double precision, on the values widened exactly).
+/// \throws std::bad_alloc  Memory for the kept copy runs out.
+/// \throws std::logic_error  `ownwindow` false while a screen_session is the
+///         windowing layer; nothing is drawn.
 MAPPLOT_API void screen_map(std::span<const float> x, std::span<const float> y,
                             std::span<const float> z, const screen_options& options = {});
 
@@ -94,12 +97,18 @@ MAPPLOT_API void screen_map(std::span<const float> x, std::span<const float> y,
 /// caller's arrays are only read. The grid needs at least as many values as
 /// x.size() * y.size(), whatever its own nx and ny.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
+/// \throws std::bad_alloc  Memory for the kept copy runs out.
+/// \throws std::logic_error  `ownwindow` false while a screen_session is the
+///         windowing layer; nothing is drawn.
 MAPPLOT_API void screen_map(std::span<const double> x, std::span<const double> y,
                             grid_view<double> z, const screen_options& options = {});
 
 /// The same from a single-precision grid, kept in single precision: the
 /// caller's arrays are only read. The Julia zoom calls this one.
 /// \throws std::invalid_argument  z.nx * z.ny overflows std::size_t.
+/// \throws std::bad_alloc  Memory for the kept copy runs out.
+/// \throws std::logic_error  `ownwindow` false while a screen_session is the
+///         windowing layer; nothing is drawn.
 MAPPLOT_API void screen_map(std::span<const float> x, std::span<const float> y, grid_view<float> z,
                             const screen_options& options = {});
 

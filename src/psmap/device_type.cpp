@@ -33,9 +33,11 @@ std::string upper_case(std::string_view text) {
   return upper;
 }
 
+// The name arrives padded to its fixed-width field; the message shows it as
+// the caller wrote it, without the padding.
 [[noreturn]] void reject(std::string_view requested, std::string_view why) {
-  throw std::invalid_argument("postscript_map: device type \"" + std::string(requested) + "\" " +
-                              std::string(why));
+  throw std::invalid_argument("postscript_map: device type \"" +
+                              std::string(strip_blanks(requested)) + "\" " + std::string(why));
 }
 
 }  // namespace

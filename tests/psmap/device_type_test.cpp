@@ -48,6 +48,17 @@ TEST(DeviceType, AnAbbreviationMustFitOneNameOnly) {
   EXPECT_THAT(refusal("vpsl", more), HasSubstr("(VPSL) writes nothing mapplot can check"));
 }
 
+// The name reaches the device choice padded to its 80-character field; a
+// refusal quotes it as the caller wrote it, padding gone.
+TEST(DeviceType, RefusalsQuoteTheNameWithoutItsPadding) {
+  const auto& pgplot = recorded_pgplot::pgplot_device_list();
+  const std::string padded = "pdf" + std::string(77, ' ');
+  EXPECT_EQ(refusal(padded, pgplot), "postscript_map: device type \"pdf\" is not one PGPLOT knows");
+  EXPECT_EQ(refusal("  hp  " + std::string(74, ' '), pgplot),
+            "postscript_map: device type \"hp\" is ambiguous");
+  EXPECT_EQ(refusal(std::string(80, ' '), pgplot), "postscript_map: device type \"\" is blank");
+}
+
 // Device names follow ASCII case rules whatever the user's locale: Turkish
 // upper-cases 'i' to a dotted capital that is no ASCII letter.
 TEST(DeviceType, NamesWithAnIAreFoundUnderTheTurkishLocale) {

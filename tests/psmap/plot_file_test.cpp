@@ -315,6 +315,17 @@ TEST_F(PlotFile, DefaultsWriteMapPsInTheWorkingFolder) {
   EXPECT_THAT(file_contents(folder / "Map.ps"), HasSubstr("%%Orientation: Landscape"));
 }
 
+// Blanks around a file name are dropped, also after a name ending in "ps"
+// has taken the device type; nothing inside the name changes.
+TEST_F(PlotFile, BlanksAroundTheFileNameAreDropped) {
+  postscript_map(x2, y2, ramp, {.filename = "  spaced.ps  "});
+  postscript_map(x2, y2, ramp, {.filename = "  spaced.ps  ", .device = "cps"});
+  postscript_map(x2, y2, ramp, {.filename = " two words.ps "});
+  EXPECT_THAT(folder_entries(folder), ElementsAre("spaced.cps", "spaced.ps", "two words.ps"));
+  EXPECT_THAT(console.lines, ElementsAre("  Output in spaced.ps", "  Output in spaced.cps",
+                                         "  Output in two words.ps"));
+}
+
 TEST_F(PlotFile, UnwritableFilesThrowAfterTheirLineAndLeaveNothing) {
   EXPECT_THROW(postscript_map(x2, y2, ramp, {.filename = "Map.ps", .device = "nosuchdevice"}),
                std::invalid_argument);
