@@ -74,8 +74,8 @@ map_view panned_view(const map_view& view, const pixel_rectangle& viewport, int 
 
 std::optional<map_cell> cell_at_pixel(const map_data& map, const map_view& view,
                                       const pixel_rectangle& viewport, pixel_point pixel) {
-  const cells_under_pixels cells = find_cells_under_pixels(map, viewport, world_of(view),
-                                                           {pixel.x, pixel.y, pixel.x, pixel.y});
+  const cells_under_pixels cells =
+      find_cells_under_pixels(map, viewport, world_of(view), {pixel.x, pixel.y, pixel.x, pixel.y});
   if (cells.columns.empty() || cells.rows.empty() || cells.columns[0] == no_cell ||
       cells.rows[0] == no_cell)
     return std::nullopt;
