@@ -67,6 +67,17 @@ void append_text_lines(std::string& out, const text_field& field) {
   }
 }
 
+template <class Real>
+void append_lines_of(std::string& out, std::span<const Real> values, bool logscale) {
+  const std::size_t start = out.size();
+  out.resize(start + values.size() * data_value_line_size);
+  char* line = out.data() + start;
+  for (const Real value : values) {
+    write_value_line(line, value, logscale);
+    line += data_value_line_size;
+  }
+}
+
 }  // namespace
 
 template <class Real>
@@ -106,17 +117,6 @@ std::string data_file_header(std::size_t nx, std::size_t ny) {
   return line;
 }
 
-template <class Real>
-void append_value_lines(std::string& out, std::span<const Real> values, bool logscale) {
-  const std::size_t start = out.size();
-  out.resize(start + values.size() * data_value_line_size);
-  char* line = out.data() + start;
-  for (const Real value : values) {
-    write_value_line(line, value, logscale);
-    line += data_value_line_size;
-  }
-}
-
 std::string data_file_texts(const data_options& options, std::string_view title_default) {
   const text_field xlabel = resolve_trimmed(options.xlabel, default_xlabel);
   const text_field ylabel = resolve_trimmed(options.ylabel, default_ylabel);
@@ -129,8 +129,13 @@ std::string data_file_texts(const data_options& options, std::string_view title_
   return texts;
 }
 
-template MAPPLOT_INTERNAL_API void append_value_lines(std::string&, std::span<const float>, bool);
-template MAPPLOT_INTERNAL_API void append_value_lines(std::string&, std::span<const double>, bool);
+void append_value_lines(std::string& out, std::span<const float> values, bool logscale) {
+  append_lines_of(out, values, logscale);
+}
+
+void append_value_lines(std::string& out, std::span<const double> values, bool logscale) {
+  append_lines_of(out, values, logscale);
+}
 template void write_data_file(std::span<const float>, std::span<const float>,
                               std::span<const float>, const data_options&, std::string_view);
 template void write_data_file(std::span<const double>, std::span<const double>,

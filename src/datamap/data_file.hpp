@@ -24,8 +24,10 @@ MAPPLOT_INTERNAL_API std::string data_file_header(std::size_t nx, std::size_t ny
 // Each value on a line of its own, rounded to single precision first (and
 // its logarithm taken of that under `logscale`); every line is
 // data_value_line_size bytes.
-template <class Real>
-void append_value_lines(std::string& out, std::span<const Real> values, bool logscale);
+MAPPLOT_INTERNAL_API void append_value_lines(std::string& out, std::span<const float> values,
+                                             bool logscale);
+MAPPLOT_INTERNAL_API void append_value_lines(std::string& out, std::span<const double> values,
+                                             bool logscale);
 // The x label, y label and title lines that end the file.
 MAPPLOT_INTERNAL_API std::string data_file_texts(const data_options& options,
                                                  std::string_view title_default);
