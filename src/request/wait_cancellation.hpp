@@ -23,9 +23,9 @@ MAPPLOT_INTERNAL_API void install_wait_cancellation(const wait_cancellation* cal
 // `descriptor`, or for the cancellation, which it then throws. Returns whether
 // the descriptor is ready; -1 as the descriptor waits for the cancellation or
 // the time alone.
-MAPPLOT_INTERNAL_API bool wait_cancellably(int descriptor, short events, int timeout_milliseconds);
+bool wait_cancellably(int descriptor, short events, int timeout_milliseconds);
 
 // Throws the cancellation when it has been requested.
-MAPPLOT_INTERNAL_API void throw_if_wait_cancelled();
+void throw_if_wait_cancelled();
 
 }  // namespace mapplot

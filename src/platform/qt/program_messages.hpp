@@ -10,7 +10,7 @@ namespace mapplot {
 // The running program's own messages on standard error, each one line
 // beginning with its name.
 MAPPLOT_INTERNAL_API void set_program_name(std::string_view name);
-MAPPLOT_INTERNAL_API const std::string& program_name();
+const std::string& program_name();
 
 // "<program>: <message>", after whatever standard output still holds.
 MAPPLOT_INTERNAL_API void print_on_standard_error(std::string_view message);
