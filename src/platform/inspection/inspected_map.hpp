@@ -1,0 +1,73 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "internal_api.hpp"
+#include "platform/map_data.hpp"
+#include "platform/map_pixels.hpp"
+#include "platform/world_transform.hpp"
+
+namespace mapplot {
+
+// The part of the plane a viewport shows, y upwards: x1 at its left edge, x2
+// at its right, y1 at its bottom, y2 at its top. Long double, so that deep
+// views of a function keep their precision; maps of values are drawn from
+// its double-precision form.
+struct inspection_view {
+  long double x1 = 0;
+  long double y1 = 0;
+  long double x2 = 1;
+  long double y2 = 1;
+  friend bool operator==(const inspection_view&, const inspection_view&) = default;
+};
+
+// A point of the plane.
+struct inspection_point {
+  long double x;
+  long double y;
+};
+
+// What the readout says of one pixel: the point under it, and what is drawn
+// there (the cell, with its indices, x and y, and its value).
+struct map_reading {
+  std::string point;  // "x = …   y = …"
+  std::string cell;   // empty where nothing is drawn
+};
+
+// What a map can answer to the one who inspects it. One implementation per
+// kind of map: the values kept in the caller's precision (which covers the
+// cells of one picture a parallel map's root keeps), and a function of the
+// viewport.
+class inspected_map {
+ public:
+  virtual ~inspected_map() = default;
+
+  // What Home shows.
+  virtual inspection_view whole() const = 0;
+  // Why `view` over `viewport` cannot be shown, or an empty string when it
+  // can. Zooming and panning stop short of a refused view.
+  virtual std::string refusal(const inspection_view& view,
+                              const pixel_rectangle& viewport) const = 0;
+  // Paints `view` over `viewport` into `raster`; pixels the map does not
+  // cover keep what they had.
+  virtual void paint(const inspection_view& view, const pixel_rectangle& viewport,
+                     pixel_raster raster) const = 0;
+  // The point of the plane under `pixel`, as this map places its pixels.
+  virtual inspection_point point_at(const inspection_view& view, const pixel_rectangle& viewport,
+                                    pixel_point pixel) const = 0;
+  // The readout of `pixel`, with digits enough to tell neighbouring pixels
+  // apart and values in the shortest form that reads back exactly.
+  virtual map_reading reading_at(const inspection_view& view, const pixel_rectangle& viewport,
+                                 pixel_point pixel) const = 0;
+  // A line the strip shows while the view is zoomed, or an empty string.
+  virtual std::string zoomed_note() const { return {}; }
+};
+
+// A map of values, kept in the caller's precision, inspected as drawn on
+// screen: the cell under a pixel is the last one drawn over it.
+MAPPLOT_INTERNAL_API std::unique_ptr<inspected_map> inspected_values(
+    std::shared_ptr<const map_data> map);
+
+}  // namespace mapplot
