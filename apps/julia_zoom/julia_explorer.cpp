@@ -172,6 +172,7 @@ int run_julia_explorer(int frame_number, bool off_screen) {
     const std::string name = "julia_explore-window-" + std::to_string(++saved) + ".png";
     save_picture(map.grab().toImage(), name);
   });
+  map.add_key_help("Ctrl+S: save the picture as shown");
   map.resize(map.sizeHint());
   map.show();
   return checked_console(application.exec());
