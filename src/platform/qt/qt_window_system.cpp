@@ -63,7 +63,13 @@ void qt_window_system::attach_console_window() {
 }
 
 void qt_window_system::throw_if_cancelled() const {
-  if (cancelled_ || cancellation_requested()) throw program_cancelled();
+  if (cancelled_ || cancellation_requested() || current_->cancelled()) throw program_cancelled();
+}
+
+window_canvas& qt_window_system::open_canvas(int number) {
+  window_canvas& canvas = number == 0 ? *console_ : canvases_.numbered(number);
+  if (canvas.cancelled()) throw program_cancelled();
+  return canvas;
 }
 
 template <class Drawing>
@@ -79,7 +85,7 @@ void qt_window_system::open_graphics_window(int number, std::string_view title) 
     focus_graphics_window(0);
     return;
   }
-  window_canvas& canvas = canvases_.numbered(number);
+  window_canvas& canvas = open_canvas(number);
   canvas.set_title(std::string(title));
   canvas.state() = drawing_state{};
   current_ = &canvas;
@@ -90,7 +96,7 @@ void qt_window_system::open_graphics_window(int number, std::string_view title) 
 
 void qt_window_system::focus_graphics_window(int number) {
   throw_if_cancelled();
-  window_canvas& canvas = number == 0 ? *console_ : canvases_.numbered(number);
+  window_canvas& canvas = open_canvas(number);
   const bool switching = current_ != &canvas;
   current_ = &canvas;
   // Raising on every frame of an animation would fight the user for the
@@ -266,7 +272,7 @@ void qt_window_system::present_frame() {
 
 void qt_window_system::present_unpresented() {
   for (window_canvas* canvas : canvases_.all()) {
-    if (canvas->has_unpresented_drawing()) present(*canvas);
+    if (canvas->has_unpresented_drawing() && !canvas->cancelled()) present(*canvas);
   }
 }
 
@@ -275,6 +281,7 @@ void qt_window_system::present(window_canvas& canvas) {
   const auto frame_number = canvas.present(on_screen() ? &pace_ : nullptr);
   if (!frame_number) {
     // Nothing drawn, or the wait for the paint or the pace was cancelled.
+    if (canvas.cancelled()) throw program_cancelled();
     throw_if_cancelled();
     return;
   }
@@ -310,6 +317,12 @@ void qt_window_system::cancel() {
 
 bool qt_window_system::cancelled() const {
   return cancelled_;
+}
+
+void qt_window_system::close_window(int number) {
+  if (number == 0) return;
+  canvases_.numbered(number).cancel();
+  pace_.wake_waits();
 }
 
 QImage qt_window_system::presented_image(int number) const {
