@@ -62,8 +62,13 @@ void qt_window_system::attach_console_window() {
   console_window_ = true;
 }
 
+void qt_window_system::throw_if_layer_cancelled() const {
+  if (cancelled_ || cancellation_requested()) throw program_cancelled();
+}
+
 void qt_window_system::throw_if_cancelled() const {
-  if (cancelled_ || cancellation_requested() || current_->cancelled()) throw program_cancelled();
+  throw_if_layer_cancelled();
+  if (current_->cancelled()) throw program_cancelled();
 }
 
 window_canvas& qt_window_system::open_canvas(int number) {
@@ -80,7 +85,8 @@ void qt_window_system::draw_into_current(Drawing&& draw) {
 }
 
 void qt_window_system::open_graphics_window(int number, std::string_view title) {
-  throw_if_cancelled();
+  // Another window than a closed current one may still be opened.
+  throw_if_layer_cancelled();
   if (number == 0) {
     focus_graphics_window(0);
     return;
@@ -95,7 +101,7 @@ void qt_window_system::open_graphics_window(int number, std::string_view title) 
 }
 
 void qt_window_system::focus_graphics_window(int number) {
-  throw_if_cancelled();
+  throw_if_layer_cancelled();
   window_canvas& canvas = open_canvas(number);
   const bool switching = current_ != &canvas;
   current_ = &canvas;
@@ -271,6 +277,8 @@ void qt_window_system::present_frame() {
 }
 
 void qt_window_system::present_unpresented() {
+  throw_if_layer_cancelled();
+  // What a window closed for good still held is dropped with it.
   for (window_canvas* canvas : canvases_.all()) {
     if (canvas->has_unpresented_drawing() && !canvas->cancelled()) present(*canvas);
   }

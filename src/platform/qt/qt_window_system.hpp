@@ -104,8 +104,9 @@ class qt_window_system final : public QObject, public window_system {
   void input_line_requested();
 
  private:
-  // Throws program_cancelled once the layer or the program is cancelled, or
-  // the current window closed.
+  // Throws program_cancelled once the layer or the program is cancelled.
+  void throw_if_layer_cancelled() const;
+  // The same, or once the current window is closed.
   void throw_if_cancelled() const;
   // The window `number`, made on first use; throws when it was closed.
   window_canvas& open_canvas(int number);
