@@ -47,7 +47,9 @@ namespace mapplot {
 /// with `update` true while it is the newest window, for the rest of the
 /// session. A call with `update` false opens the next window as usual, and
 /// the other windows, their workers and their keys go on. The worker that
-/// sees the exception stops drawing; the session stays usable.
+/// sees the exception stops drawing; the session stays usable. The
+/// session's windows never end the caller's event loop: they do not count
+/// as the application's last window closed.
 ///
 /// With QT_QPA_PLATFORM=offscreen (or a platform without windows) the
 /// session works the same without showing windows: nothing waits for

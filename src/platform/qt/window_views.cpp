@@ -80,7 +80,12 @@ graphics_view& window_views::view_for(window_canvas& canvas) {
     view->setFocusPolicy(Qt::StrongFocus);
     connect(view.get(), &graphics_view::command_given, this, &window_views::carry_out);
     view->set_paused(pace_.paused());
-    if (closing_ == graphics_window_closing::ends_its_drawing) view->installEventFilter(this);
+    if (closing_ == graphics_window_closing::ends_its_drawing) {
+      view->installEventFilter(this);
+      // The caller's application decides when it ends, not the closing of
+      // a window it did not make.
+      view->setAttribute(Qt::WA_QuitOnClose, false);
+    }
   }
   view->setWindowTitle(QString::fromStdString(canvas.title()));
   return *view;
