@@ -39,11 +39,7 @@ window_views::window_views(qt_window_system& drawing, frame_window* frame,
           &qt_window_system::deliver_input_line);
 }
 
-// The watches go before the views they watch.
-window_views::~window_views() {
-  destruction_watches_.clear();
-  views_.clear();
-}
+window_views::~window_views() = default;
 
 graphics_view* window_views::graphics_window(int number) const {
   const auto found = views_.find(number);

@@ -56,7 +56,8 @@ class window_views final : public QObject {
   const graphics_window_closing closing_;
   std::map<int, std::unique_ptr<graphics_view>> views_;
   // Only when closing ends the drawing: the windows closed for good, and a
-  // watch for each shown one, which a window manager may destroy outright.
+  // watch for each shown one, which a window manager may destroy outright
+  // (declared after the views, so that they go first).
   std::set<int> closed_;
   std::map<int, std::unique_ptr<window_destruction_watch>> destruction_watches_;
 };
