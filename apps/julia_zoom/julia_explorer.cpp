@@ -180,9 +180,7 @@ int run_julia_explorer(int frame_number, bool off_screen) {
   // destroyed from outside (`xdotool windowclose`, a window manager giving up
   // on it) sends no close event: without this the program would go on with
   // no window.
-  const window_destruction_watch destruction(map);
-  QObject::connect(&destruction, &window_destruction_watch::destroyed_from_outside, &application,
-                   &QCoreApplication::quit);
+  quit_when_destroyed_from_outside(map);
   return checked_console(application.exec());
 }
 

@@ -40,4 +40,11 @@ bool window_destruction_watch::nativeEventFilter(const QByteArray& event_type, v
   return false;
 }
 
+void quit_when_destroyed_from_outside(QWidget& window) {
+  auto* watch = new window_destruction_watch(window);
+  watch->setParent(&window);
+  QObject::connect(watch, &window_destruction_watch::destroyed_from_outside,
+                   QCoreApplication::instance(), &QCoreApplication::quit);
+}
+
 }  // namespace mapplot

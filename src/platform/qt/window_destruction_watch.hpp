@@ -12,8 +12,7 @@ namespace mapplot {
 // program (`xdotool windowclose`, a window manager that gives up on it): Qt
 // does not, and would go on waiting for the window's events for ever. On
 // other platforms than X11 it notices nothing. GUI thread.
-class MAPPLOT_INTERNAL_API window_destruction_watch final : public QObject,
-                                                            public QAbstractNativeEventFilter {
+class window_destruction_watch final : public QObject, public QAbstractNativeEventFilter {
   Q_OBJECT
  public:
   // `window` must be shown (its native window made) and outlive this.
@@ -29,5 +28,9 @@ class MAPPLOT_INTERNAL_API window_destruction_watch final : public QObject,
   WId window_;
   bool destroyed_ = false;
 };
+
+// Quits the application once `window`, shown, is destroyed from outside. The
+// watch lives as long as the window.
+MAPPLOT_INTERNAL_API void quit_when_destroyed_from_outside(QWidget& window);
 
 }  // namespace mapplot
