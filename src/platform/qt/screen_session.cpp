@@ -11,6 +11,7 @@
 #include "platform/qt/session_window_system.hpp"
 #include "platform/qt/window_views.hpp"
 #include "platform/qt/windowing_layer_claim.hpp"
+#include "platform/served/served_windows.hpp"
 #include "textout/text_line.hpp"
 
 namespace mapplot {
@@ -68,10 +69,15 @@ struct screen_session::layer {
   std::optional<window_views> views;
   std::optional<callback_console> console;
   console_sink* replaced_sink = nullptr;
+  // Last, so that it goes first: it reads the system's canvases.
+  std::unique_ptr<served_windows> served;
 };
 
 screen_session::screen_session(console_callback console) : layer_(std::make_unique<layer>()) {
   reset_cancellation();
+  // MAPPLOT_SERVE serves the session's windows too; a session has no end to
+  // wait at, so nothing can be closed from the page.
+  layer_->served = serve_windows_if_asked(layer_->system, {});
   if (layer_->system.mode() == display_mode::on_screen)
     layer_->views.emplace(layer_->system, nullptr);
   if (console) layer_->console.emplace(std::move(console));
