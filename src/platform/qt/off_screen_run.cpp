@@ -118,7 +118,8 @@ int run_off_screen(const std::function<void()>& program, std::string_view applic
                                             close_requested = true;
                                             viewers_changed.raise();
                                           },
-                                      .viewers_changed = [&] { viewers_changed.raise(); }});
+                                      .viewers_changed = [&] { viewers_changed.raise(); },
+                                      .pause_changed = {}});
   standard_output_console console;
   console_sink* replaced = install_console_sink(&console);
   install_window_system(&system);

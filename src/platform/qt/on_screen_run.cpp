@@ -48,13 +48,18 @@ on_screen_run::on_screen_run(QApplication& application, const QString& applicati
           Qt::QueuedConnection);
   connect(&cancellation_watch_, &QSocketNotifier::activated, this,
           &on_screen_run::take_cancellation);
-  served_ = serve_windows_if_asked(system_, {.close_requested =
-                                                 [this] {
-                                                   QMetaObject::invokeMethod(
-                                                       this, [this] { take_page_close(); },
-                                                       Qt::QueuedConnection);
-                                                 },
-                                             .viewers_changed = {}});
+  served_ = serve_windows_if_asked(
+      system_, {.close_requested =
+                    [this] {
+                      QMetaObject::invokeMethod(
+                          this, [this] { take_page_close(); }, Qt::QueuedConnection);
+                    },
+                .viewers_changed = {},
+                .pause_changed =
+                    [this] {
+                      QMetaObject::invokeMethod(
+                          this, [this] { views_.show_pause_state(); }, Qt::QueuedConnection);
+                    }});
 }
 
 on_screen_run::~on_screen_run() {

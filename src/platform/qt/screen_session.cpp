@@ -77,9 +77,16 @@ screen_session::screen_session(console_callback console) : layer_(std::make_uniq
   reset_cancellation();
   // MAPPLOT_SERVE serves the session's windows too; a session has no end to
   // wait at, so nothing can be closed from the page.
-  layer_->served = serve_windows_if_asked(layer_->system, {});
   if (layer_->system.mode() == display_mode::on_screen)
     layer_->views.emplace(layer_->system, nullptr);
+  layer* shown = layer_.get();
+  layer_->served = serve_windows_if_asked(
+      layer_->system, {.close_requested = {}, .viewers_changed = {}, .pause_changed = [shown] {
+                         if (!shown->views) return;
+                         QMetaObject::invokeMethod(
+                             &*shown->views, [shown] { shown->views->show_pause_state(); },
+                             Qt::QueuedConnection);
+                       }});
   if (console) layer_->console.emplace(std::move(console));
   layer_->replaced_sink = install_console_sink(layer_->console ? &*layer_->console : nullptr);
   installed_gateway().attach(layer_->system);

@@ -47,9 +47,10 @@ std::optional<long long> window_canvas::present(frame_pace* pace) {
 void window_canvas::frame_seen(long long frame_number) {
   {
     std::scoped_lock lock(lock_);
-    if (frame_number != frame_number_) return;
-    painted_ = true;
+    if (frame_number > frame_number_) return;
+    // An older frame seen late still says the viewer keeps up again.
     paint_stalled_ = false;
+    if (frame_number == frame_number_) painted_ = true;
   }
   painted_or_hidden_.notify_all();
 }

@@ -119,7 +119,7 @@ class window_canvas {
   }
   // Any thread: frame `frame_number` has been seen elsewhere (a served viewer
   // showed it where no window paints), which counts as its paint. An older
-  // frame's sighting does not.
+  // frame's sighting only ends a stall: the next frame is waited for again.
   void frame_seen(long long frame_number);
   // Whether the window is shown, or about to be (GUI thread, or the layer as it
   // asks for the window to be shown); a hidden one is not waited for.

@@ -24,6 +24,8 @@ struct served_hooks {
   std::function<void()> close_requested;
   // A viewer came or went.
   std::function<void()> viewers_changed;
+  // A viewer paused or resumed the program's frames.
+  std::function<void()> pause_changed;
 };
 
 // A program's graphics windows served to browsers: a page of our own over

@@ -364,6 +364,7 @@ void window_server::carry_out(viewer& from, const QString& command) {
     } else {
       pace.pause();
     }
+    if (hooks_.pause_changed) hooks_.pause_changed();
   } else if (command == QStringLiteral("step")) {
     pace.step();
   } else if (command == QStringLiteral("faster")) {

@@ -20,7 +20,7 @@
   let hovered = null;  // the window last under the cursor
   let drawScheduled = false;
   // For tests and the curious: what is shown, in numbers.
-  const shown = {frames: {}, drawn: 0, strips: {}};
+  const shown = {frames: {}, first: {}, drawn: 0, strips: {}};
   window.mapplotServed = shown;
 
   function send(message) {
@@ -182,6 +182,8 @@
       if (view.canvas.width !== bitmap.width || view.canvas.height !== bitmap.height) {
         view.canvas.width = bitmap.width;
         view.canvas.height = bitmap.height;
+        // Enlarged at most twice, where its pixels stay crisp and its text legible.
+        view.canvas.style.maxWidth = (2 * bitmap.width) + 'px';
       }
       view.context.drawImage(bitmap, 0, 0);
       bitmap.close();
@@ -189,6 +191,7 @@
       view.frameLabel.textContent = 'frame ' + frame;
       view.canvas.dataset.frame = frame;
       shown.frames[view.number] = frame;
+      if (!(view.number in shown.first)) shown.first[view.number] = frame;
       shown.drawn += 1;
       send({type: 'ack', window: view.number, frame});
     }
