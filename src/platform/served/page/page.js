@@ -88,6 +88,7 @@
             context: canvas.getContext('2d', {alpha: false}), pending: null, frame: 0,
             dragging: false};
     windows.set(number, view);
+    sizes.observe(canvas);
     listenTo(view);
     return view;
   }
@@ -139,15 +140,27 @@
     }
   });
 
+  function sizeCanvas(view, width, height) {
+    if (view.canvas.width === width && view.canvas.height === height) return;
+    view.canvas.width = width;
+    view.canvas.height = height;
+    // Enlarged at most twice: its text stays legible, its cells sharp.
+    view.canvas.style.maxWidth = (2 * width) + 'px';
+  }
+
+  // Enlarged, pixels stay square; reduced, they are smoothed, so that the
+  // legend's text stays readable.
+  const sizes = new ResizeObserver((entries) => {
+    for (const entry of entries) {
+      const canvas = entry.target;
+      canvas.classList.toggle('enlarged', entry.contentRect.width >= canvas.width);
+    }
+  });
+
   function takeWindows(listed) {
     for (const each of listed) {
       const view = windowView(each.number, each.title || ('Window ' + each.number));
-      if (view.canvas.width !== each.width || view.canvas.height !== each.height) {
-        if (!view.pending && view.frame === 0) {
-          view.canvas.width = each.width;
-          view.canvas.height = each.height;
-        }
-      }
+      if (!view.pending && view.frame === 0) sizeCanvas(view, each.width, each.height);
     }
   }
 
@@ -179,12 +192,7 @@
       if (!pending) continue;
       view.pending = null;
       const {bitmap, frame} = pending;
-      if (view.canvas.width !== bitmap.width || view.canvas.height !== bitmap.height) {
-        view.canvas.width = bitmap.width;
-        view.canvas.height = bitmap.height;
-        // Enlarged at most twice, where its pixels stay crisp and its text legible.
-        view.canvas.style.maxWidth = (2 * bitmap.width) + 'px';
-      }
+      sizeCanvas(view, bitmap.width, bitmap.height);
       view.context.drawImage(bitmap, 0, 0);
       bitmap.close();
       view.frame = frame;
