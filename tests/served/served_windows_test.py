@@ -50,9 +50,12 @@ class served_program:
     """A program serving its windows on a free port; its standard error is
     collected as it comes, standard output kept whole."""
 
-    def __init__(self, command, extra_environment=None, folder=None):
+    def __init__(self, command, extra_environment=None, folder=None, display=None):
         environment = dict(os.environ)
         environment['QT_QPA_PLATFORM'] = 'offscreen'
+        if display:
+            del environment['QT_QPA_PLATFORM']
+            environment['DISPLAY'] = display
         environment.setdefault('MAPPLOT_SERVE', '0')
         environment.update(extra_environment or {})
         self.folder = folder or tempfile.mkdtemp(prefix='served-')
@@ -75,7 +78,11 @@ class served_program:
             found.set()
 
         def read_output():
-            self.output = self.process.stdout.read()
+            while True:
+                chunk = self.process.stdout.read1(65536)
+                if not chunk:
+                    break
+                self.output += chunk
 
         self.readers = [threading.Thread(target=read_errors, daemon=True),
                         threading.Thread(target=read_output, daemon=True)]
@@ -87,6 +94,9 @@ class served_program:
         check(match, 'unexpected address line: ' + self.address)
         self.host, self.port, self.token = match.group(1), int(match.group(2)), match.group(3)
         check(len(self.token) >= 32, '128 bits of token: ' + self.token)
+
+    def output_so_far(self):
+        return self.output
 
     def release(self):
         """Lets a program started with "hold" draw."""
@@ -515,9 +525,62 @@ def scenario_unwatched_and_signalled_runs():
           'a bad MAPPLOT_SERVE: %r' % result.stderr)
 
 
+def x_server():
+    """An Xvfb of our own on a free display: (process, ":N")."""
+    reading, writing = os.pipe()
+    server = subprocess.Popen(['Xvfb', '-displayfd', str(writing), '-screen', '0', '1280x1024x24',
+                               '-nolisten', 'tcp'], pass_fds=(writing,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(writing)
+    number = b''
+    while not number.endswith(b'\n'):
+        chunk = os.read(reading, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(reading)
+    check(number.strip(), 'Xvfb gave no display')
+    return server, ':' + number.decode().strip()
+
+
+def scenario_on_screen():
+    # On screen the windows pace the run; the page steers it all the same,
+    # and closes the finished program as the closing question would.
+    server, display = x_server()
+    program = served_program([ARGUMENTS.map, '200', '0', 'hold'], display=display)
+    driver = browser()
+    try:
+        driver.get(program.address)
+        wait_for(lambda: status_text(driver) == 'running', 60, 'the page connected')
+        program.release()
+        wait_for(lambda: shown_frame(driver, 101) >= 5, 60, 'frames from the window on screen')
+        press(driver, Keys.SPACE)
+        wait_for(lambda: status_text(driver) == 'paused', 30, 'paused')
+        time.sleep(0.5)
+        lines = len(program.output_so_far())
+        time.sleep(1)
+        check(len(program.output_so_far()) == lines, 'the page paused the program on screen')
+        frame = shown_frame(driver, 101)
+        press(driver, '.')
+        wait_for(lambda: shown_frame(driver, 101) == frame + 1, 30, 'a step on screen')
+        press(driver, Keys.SPACE)
+        wait_for(lambda: status_text(driver) == 'finished', 120, 'the end on screen')
+        # The frame window asks whether to close; the page may answer.
+        time.sleep(0.5)
+        check(program.process.poll() is None, 'waiting for the closing question')
+        driver.find_element(By.ID, 'close').click()
+        status = program.wait(60)
+        check(status == 0, 'closed from the page on screen: %r %r' % (status, program.error_lines[-20:]))
+    finally:
+        driver.quit()
+        program.stop()
+        server.kill()
+        server.wait()
+
+
 SCENARIOS = [scenario_token_and_malformed_requests, scenario_zoom_frames_whole_and_unchanged_output,
              scenario_inspection, scenario_two_browsers_and_a_stalled_viewer,
-             scenario_unwatched_and_signalled_runs]
+             scenario_unwatched_and_signalled_runs, scenario_on_screen]
 
 
 def main():
