@@ -171,14 +171,19 @@ class raw_websocket:
         self.connection.close()
 
 
-def browser():
+def browser(downloads=None):
     options = webdriver.ChromeOptions()
+    if downloads:
+        options.add_experimental_option('prefs', {'download.default_directory': downloads,
+                                                  'download.prompt_for_download': False})
     options.binary_location = '/usr/bin/chromium'
     for option in ('--headless=new', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage',
                    '--window-size=1100,1000', '--user-data-dir=' + tempfile.mkdtemp(prefix='chromium-')):
         options.add_argument(option)
     driver = webdriver.Chrome(service=Service(ARGUMENTS.chromedriver), options=options)
     driver.set_script_timeout(60)
+    if downloads:
+        driver.execute_cdp_cmd('Page.setDownloadBehavior', {'behavior': 'allow', 'downloadPath': downloads})
     return driver
 
 
@@ -334,7 +339,8 @@ def scenario_zoom_frames_whole_and_unchanged_output():
     folder = tempfile.mkdtemp(prefix='zoom-')
     program = served_program([ARGUMENTS.zoom, '--offscreen', '--serve=127.0.0.1:0', '--frames', 'frames'],
                              extra_environment={'MAPPLOT_SERVE': 'not an address'}, folder=folder)
-    driver = browser()
+    downloads = tempfile.mkdtemp(prefix='downloads-')
+    driver = browser(downloads)
     try:
         driver.get(program.address)
         wait_for(lambda: shown_frame(driver, 101) >= 1, 60, 'a first frame')
@@ -357,6 +363,11 @@ def scenario_zoom_frames_whole_and_unchanged_output():
         check(shown_frame(driver, 101) == frame + 2, 'no more than the steps')
         expected = file_pixels(driver, os.path.join(folder, 'frames', 'frame-%03d.png' % (frame + 2)))
         check(canvas_pixels(driver, 101) == expected, 'the stepped frame whole')
+        # Ctrl+S: the browser downloads the picture as shown.
+        ActionChains(driver).key_down(Keys.CONTROL).send_keys('s').key_up(Keys.CONTROL).perform()
+        saved = os.path.join(downloads, 'julia_zoom-window-101-%d.png' % (frame + 2))
+        wait_for(lambda: os.path.exists(saved), 30, 'the downloaded picture ' + saved)
+        check(file_pixels(driver, saved) == expected, 'the download is the picture shown')
         press(driver, Keys.SPACE)
         wait_for(lambda: status_text(driver) == 'finished', 300, 'the end of the zoom')
         drawn, first = driver.execute_script(
