@@ -24,6 +24,7 @@
 #include "platform/program_services.hpp"
 #include "platform/qt/program_messages.hpp"
 #include "platform/qt/standard_descriptors.hpp"
+#include "platform/qt/window_destruction_watch.hpp"
 
 namespace mapplot {
 namespace {
@@ -172,8 +173,16 @@ int run_julia_explorer(int frame_number, bool off_screen) {
     const std::string name = "julia_explore-window-" + std::to_string(++saved) + ".png";
     save_picture(map.grab().toImage(), name);
   });
+  map.add_key_help("Ctrl+S: save the picture as shown");
   map.resize(map.sizeHint());
   map.show();
+  // Closing the window ends the explorer as the last window closed. One
+  // destroyed from outside (`xdotool windowclose`, a window manager giving up
+  // on it) sends no close event: without this the program would go on with
+  // no window.
+  const window_destruction_watch destruction(map);
+  QObject::connect(&destruction, &window_destruction_watch::destroyed_from_outside, &application,
+                   &QCoreApplication::quit);
   return checked_console(application.exec());
 }
 

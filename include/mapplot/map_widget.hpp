@@ -64,16 +64,18 @@ struct map_widget_state;
 
 /// A QWidget showing one map as screen_map() draws it (grey levels from the
 /// smallest value, black, to the largest, white; NaN in the blue of the map
-/// background) with its legend beside it, laid out for the widget's size and
-/// drawn at the screen's device pixel ratio.
+/// background) with its legend beside it (under it in a tall widget) and a
+/// strip of readout lines along the bottom, laid out for the widget's size
+/// and drawn at the screen's device pixel ratio.
 ///
-/// The widget can be inspected: hovering shows the x and y under the cursor
-/// and the value of the cell drawn there (under `logscale` also its
-/// logarithm); the mouse wheel zooms around the cursor, dragging with the
-/// left button pans, Home or a double-click shows the whole map again, and
-/// F1 or `?` lists these keys. A zoomed view is drawn again from the data at
-/// the widget's resolution. The legend keeps the whole map's minimum and
-/// maximum; the line under the map shows the visible x and y ranges.
+/// The widget can be inspected as graphics windows are: hovering shows the
+/// point under the cursor and the cell drawn there, with its value (under
+/// `logscale` also its logarithm); the mouse wheel zooms around the cursor,
+/// dragging with the left button pans, Home or a double-click shows the
+/// whole map again, and F1 or `?` lists these keys. A zoomed view is drawn
+/// again from the data at the widget's resolution, from a millionth of the
+/// whole map out to 1000 times it. The legend keeps the whole map's minimum
+/// and maximum; the strip shows the visible x and y ranges.
 class MAPPLOT_API map_widget : public QWidget {
  public:
   /// An empty widget ("no map yet") until set_map() is called.
@@ -125,14 +127,22 @@ class MAPPLOT_API map_widget : public QWidget {
   /// map given by values.
   bool view_computed() const;
 
-  /// The line under the map as shown: the visible x and y ranges, and what
-  /// lies under the cursor.
+  /// The strip under the map as shown, its lines that say something, one
+  /// per line: the visible x and y ranges; the point under the cursor; the
+  /// cell drawn there (its column and row, x and y, and value, each in the
+  /// shortest form that reads back exactly); and why zooming stopped, why
+  /// nothing is shown, or that the view's values are all equal.
   QString readout() const;
+  /// Adds `line` to the keys listed after F1 or `?`, for a key the caller's
+  /// window answers (for example "Ctrl+S: save the picture").
+  void add_key_help(const QString& line);
 
   /// Shows the whole map again (as Home does).
   void reset_view();
 
-  /// 580 x 330: room for the map, its legend and the readout.
+  /// 580 x 330: room for the map, its legend and the strip. The widget's
+  /// minimum size keeps a map 120 pixels wide, the legend and the strip in
+  /// full.
   QSize sizeHint() const override;
 
  protected:

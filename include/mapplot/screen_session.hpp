@@ -36,6 +36,21 @@ namespace mapplot {
 /// with `ownwindow` false would wait for Enter on a console there is none
 /// of: it throws std::logic_error before it draws anything.
 ///
+/// Closing a graphics window (its close button, Alt+F4, or the window
+/// destroyed by the window manager) closes it for good: it never comes back,
+/// and the screen_map() calls that draw into it are cancelled. The call
+/// drawing into it, or waiting for its paint or its turn of the pace (Space
+/// pauses), throws on its thread the internal cancellation exception that
+/// destroying the session also throws (below; a std::exception whose what()
+/// is "the program was cancelled", not a std::runtime_error); so does every
+/// later call that would draw into that window number, that is every call
+/// with `update` true while it is the newest window, for the rest of the
+/// session. A call with `update` false opens the next window as usual, and
+/// the other windows, their workers and their keys go on. The worker that
+/// sees the exception stops drawing; the session stays usable. The
+/// session's windows never end the caller's event loop: they do not count
+/// as the application's last window closed.
+///
 /// With QT_QPA_PLATFORM=offscreen (or a platform without windows) the
 /// session works the same without showing windows: nothing waits for
 /// painting, and presented_picture() returns each window's last frame.

@@ -228,6 +228,8 @@ std::shared_ptr<const map_data> thinned_map(const std::vector<double>& x,
     map->x_edges = kept_edges(x, shown.columns, false);
     map->y_edges = kept_edges(y, shown.rows, false);
   }
+  map->x_edges.grid_index = shown.columns;
+  map->y_edges.grid_index = shown.rows;
   return map;
 }
 

@@ -71,10 +71,17 @@ void frame_pace::cancel() {
   changed_.notify_all();
 }
 
+void frame_pace::wake_waits() {
+  // Taking the lock orders the waker's flag before the waits' next look at it.
+  { std::scoped_lock lock(lock_); }
+  changed_.notify_all();
+}
+
 std::optional<frame_pace::clock::time_point> frame_pace::wait_for_turn(
-    std::optional<clock::time_point> previous_turn, clock::duration shortest) {
+    std::optional<clock::time_point> previous_turn, clock::duration shortest,
+    const std::atomic<bool>* given_up) {
   std::unique_lock lock(lock_);
-  while (!cancelled_) {
+  while (!cancelled_ && (given_up == nullptr || !given_up->load())) {
     if (paused_ && steps_ == 0) {
       changed_.wait(lock);
       continue;

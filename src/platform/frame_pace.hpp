@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -37,6 +38,9 @@ class frame_pace {
 
   // Ends every wait at once, now and later.
   MAPPLOT_INTERNAL_API void cancel();
+  // Wakes every wait, so that one whose window has given up (see
+  // wait_for_turn) returns; the others wait on.
+  MAPPLOT_INTERNAL_API void wake_waits();
 
   // Waits for the turn of a window's next frame and returns the time that turn
   // fell due, which the window passes back as `previous_turn` for the frame
@@ -45,9 +49,11 @@ class frame_pace {
   // window's screen) if that is longer, so that a frame that comes late now
   // and then does not slow the whole run down; a window more than a whole
   // interval behind starts a new grid. No turn comes while paused but for
-  // steps. Nothing when cancelled.
+  // steps. Nothing when cancelled, or once `given_up` (the window's own
+  // cancellation, if any) is set and wake_waits() has been called.
   MAPPLOT_INTERNAL_API std::optional<clock::time_point> wait_for_turn(
-      std::optional<clock::time_point> previous_turn, clock::duration shortest);
+      std::optional<clock::time_point> previous_turn, clock::duration shortest,
+      const std::atomic<bool>* given_up = nullptr);
 
  private:
   mutable std::mutex lock_;

@@ -39,6 +39,7 @@ struct map_data {
   struct kept_cell_edges {
     std::vector<double> lower;
     std::vector<double> upper;
+    std::vector<std::size_t> grid_index;  // each kept cell's column (or row) in the grid
   };
   kept_cell_edges x_edges{};
   kept_cell_edges y_edges{};

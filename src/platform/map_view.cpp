@@ -46,32 +46,6 @@ world_point world_point_at(const map_view& view, const pixel_rectangle& viewport
           view.y1 + fraction_up(viewport, pixel.y) * (view.y2 - view.y1)};
 }
 
-map_view zoomed_view(const map_view& view, const map_view& whole, const pixel_rectangle& viewport,
-                     pixel_point around, double factor) {
-  if (!(factor > 0) || !std::isfinite(factor)) return view;
-  const double width = (view.x2 - view.x1) / factor;
-  const double height = (view.y2 - view.y1) / factor;
-  const double narrowest = 1e-6;
-  if (std::fabs(width) < narrowest * std::fabs(whole.x2 - whole.x1) ||
-      std::fabs(height) < narrowest * std::fabs(whole.y2 - whole.y1) || !std::isfinite(width) ||
-      !std::isfinite(height))
-    return view;
-  const world_point fixed = world_point_at(view, viewport, around);
-  const double across = fraction_across(viewport, around.x);
-  const double up = fraction_up(viewport, around.y);
-  const double x1 = fixed.x - across * width;
-  const double y1 = fixed.y - up * height;
-  return {x1, y1, x1 + width, y1 + height};
-}
-
-map_view panned_view(const map_view& view, const pixel_rectangle& viewport, int dx, int dy) {
-  const int width = std::max(viewport.right - viewport.left, 1);
-  const int height = std::max(viewport.bottom - viewport.top, 1);
-  const double shift_x = -static_cast<double>(dx) / width * (view.x2 - view.x1);
-  const double shift_y = static_cast<double>(dy) / height * (view.y2 - view.y1);
-  return {view.x1 + shift_x, view.y1 + shift_y, view.x2 + shift_x, view.y2 + shift_y};
-}
-
 std::optional<map_cell> cell_at_pixel(const map_data& map, const map_view& view,
                                       const pixel_rectangle& viewport, pixel_point pixel) {
   const cells_under_pixels cells =

@@ -9,10 +9,9 @@
 
 namespace mapplot {
 
-// The view arithmetic of an inspected map, in pixels of a viewport and world
-// coordinates, the same for every window that shows maps: which part of the
-// world is shown (zoomed around a point, panned, reset), and which cell a
-// pixel shows.
+// The view arithmetic of a map of values, in pixels of a viewport and world
+// coordinates: the whole map's extent, the world point under a pixel, and
+// which cell a pixel shows. The user's zoom and pan are the inspection's.
 
 // The world shown across a viewport, y upwards: x1 at its left edge, x2 at
 // its right, y1 at its bottom, y2 at its top.
@@ -39,17 +38,6 @@ struct world_point {
 };
 MAPPLOT_INTERNAL_API world_point world_point_at(const map_view& view,
                                                 const pixel_rectangle& viewport, pixel_point pixel);
-
-// The view `factor` times closer (below 1: farther), the world point under
-// `around` staying under it. Views narrower than a millionth of the whole
-// map's extent are not made.
-MAPPLOT_INTERNAL_API map_view zoomed_view(const map_view& view, const map_view& whole,
-                                          const pixel_rectangle& viewport, pixel_point around,
-                                          double factor);
-
-// The view moved so that the world follows a drag of (dx, dy) pixels.
-MAPPLOT_INTERNAL_API map_view panned_view(const map_view& view, const pixel_rectangle& viewport,
-                                          int dx, int dy);
 
 // The cell a pixel of the viewport shows, as drawn: the same cell the map's
 // pixels come from.

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <mapplot/window_pictures.hpp>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -171,6 +172,37 @@ TEST(FramePace, PausedOnlyAStepLetsAFrameThrough) {
   stepped.cancel();
   waiting.join();
   EXPECT_FALSE(turn_given) << "a step from before the resume let a frame through";
+}
+
+// While paused, a window that gives up (closed) leaves the pace's wait; a
+// wait for another window stays until its turn comes.
+TEST(FramePace, AWindowThatGivesUpLeavesItsWaitAndOnlyItsOwn) {
+  frame_pace pace(0s);
+  pace.pause();
+  std::atomic<bool> closed{false}, kept{false};
+  std::atomic<int> closed_wait_ended{0}, kept_wait_ended{0};
+  std::optional<frame_pace::clock::time_point> closed_turn, kept_turn;
+  std::thread closing([&] {
+    closed_turn = pace.wait_for_turn(std::nullopt, 0s, &closed);
+    ++closed_wait_ended;
+  });
+  std::thread staying([&] {
+    kept_turn = pace.wait_for_turn(std::nullopt, 0s, &kept);
+    ++kept_wait_ended;
+  });
+  std::this_thread::sleep_for(30ms);
+  closed = true;
+  pace.wake_waits();
+  EXPECT_TRUE(becomes_true([&] { return closed_wait_ended == 1; }))
+      << "the closed window's wait went on";
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(kept_wait_ended, 0) << "waking the waits let another window through";
+  pace.resume();
+  staying.join();
+  EXPECT_TRUE(kept_turn);
+  pace.cancel();
+  closing.join();
+  EXPECT_EQ(closed_turn, std::nullopt);
 }
 
 // Turns fall on a grid one period apart: the pace's interval, but never less

@@ -13,6 +13,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/inspection/map_inspection.hpp"
 #include "platform/qt/graphics_view.hpp"
 #include "platform/qt/qt_window_system.hpp"
 #include "platform/qt/window_canvases.hpp"
@@ -83,6 +84,12 @@ QImage shown_on_screen(graphics_view& view) {
   return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+// The part of the window the program's picture fills, above the strip.
+QImage on_the_picture(graphics_view& view) {
+  const QImage shown = shown_on_screen(view);
+  return shown.copy(0, 0, shown.width(), shown.height() - view.strip_height());
+}
+
 class GraphicsViewInspection : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testing::ensure_qt_application(); }
@@ -96,16 +103,18 @@ class GraphicsViewInspection : public ::testing::Test {
   std::unique_ptr<graphics_view> view;
 };
 
-TEST_F(GraphicsViewInspection, HoverGivesTheCallersValueAndTheWorldPoint) {
+TEST_F(GraphicsViewInspection, HoverNamesTheCellDrawnThereAndThePoint) {
   move_to(*view, centre_of_cell(2, 1));
   const QStringList lines = view->status_lines();
-  ASSERT_EQ(lines.size(), 1) << lines.join('|').toStdString();
-  EXPECT_TRUE(lines[0].startsWith(QStringLiteral("x = 2.01"))) << lines[0].toStdString();
-  EXPECT_TRUE(lines[0].contains(QStringLiteral("y = 0.96"))) << lines[0].toStdString();
-  EXPECT_TRUE(lines[0].endsWith(QStringLiteral("value = 12"))) << lines[0].toStdString();
+  ASSERT_EQ(lines.size(), 4) << lines.join('|').toStdString();
+  EXPECT_EQ(lines[0], QStringLiteral("x -0.5 .. 7.5   y -0.5 .. 5.5"));
+  EXPECT_TRUE(lines[1].startsWith(QStringLiteral("at x = 2.01"))) << lines[1].toStdString();
+  EXPECT_TRUE(lines[1].contains(QStringLiteral("y = 0.96"))) << lines[1].toStdString();
+  EXPECT_EQ(lines[2], QStringLiteral("cell 2, 1   x = 2   y = 1   value = 12"));
   // Outside the map's cells (the legend's side) nothing is read out.
   move_to(*view, {230, 20});
-  EXPECT_TRUE(view->status_lines().isEmpty());
+  EXPECT_TRUE(view->status_lines()[1].isEmpty());
+  EXPECT_TRUE(view->status_lines()[2].isEmpty());
 }
 
 TEST_F(GraphicsViewInspection, UnderALogarithmicScaleTheValueComesWithItsLogarithm) {
@@ -116,15 +125,15 @@ TEST_F(GraphicsViewInspection, UnderALogarithmicScaleTheValueComesWithItsLogarit
   present_map(system, logarithmic);
   view->sync_with_canvas();
   move_to(*view, centre_of_cell(2, 1));
-  const QStringList lines = view->status_lines();
-  ASSERT_EQ(lines.size(), 1) << lines.join('|').toStdString();
-  EXPECT_TRUE(lines[0].endsWith(QStringLiteral("value = 13   log = 1.113943")))
-      << lines[0].toStdString();
+  EXPECT_EQ(view->status_lines()[2],
+            QStringLiteral("cell 2, 1   x = 2   y = 1   value = 13   log = 1.1139433523068367"));
 }
 
 TEST_F(GraphicsViewInspection, TheWheelDrawsTheZoomFromTheValuesAndHomeRestoresEveryPixel) {
   const QImage program_picture = system.presented_image(101);
-  EXPECT_EQ(shown_on_screen(*view), program_picture) << "unzoomed, the window is the frame";
+  EXPECT_EQ(shown_on_screen(*view).size(), program_picture.size() + QSize(0, view->strip_height()))
+      << "the strip has room of its own under the picture";
+  EXPECT_EQ(on_the_picture(*view), program_picture) << "unzoomed, the window is the frame";
 
   // Two notches around the middle of the map: 1.5625 times closer.
   const QPointF middle(left + columns * cell_pixels / 2.0, top + rows * cell_pixels / 2.0);
@@ -174,21 +183,30 @@ TEST_F(GraphicsViewInspection, TheWheelDrawsTheZoomFromTheValuesAndHomeRestoresE
 
   press_key(*view, Qt::Key_Home);
   EXPECT_EQ(view->shown_picture(), program_picture);
-  EXPECT_EQ(shown_on_screen(*view), program_picture);
+  EXPECT_EQ(on_the_picture(*view), program_picture);
 }
 
-// Past a millionth of the whole map a wheel notch does nothing; zooming out
-// still does.
-TEST(MapViewZoom, ZoomingInStopsAtAMillionthOfTheWholeMap) {
-  const map_view whole{-0.5, -0.5, columns - 0.5, rows - 0.5};
+// Zooming in stops at a millionth of the whole map and out at 1000 times it,
+// saying so; from either limit the other way is open.
+TEST(MapViewZoom, ZoomStopsAtAMillionthAndAtAThousandTimesTheWholeMap) {
+  const auto map =
+      inspected_values(known_map(0), inspection_view{-0.5, -0.5, columns - 0.5, rows - 0.5});
   const pixel_rectangle viewport{left, top, right, bottom};
-  map_view view = whole;
-  for (int notch = 0; notch < 200; ++notch)
-    view = zoomed_view(view, whole, viewport, {50, 60}, 1.25);
-  const double share = (view.x2 - view.x1) / (whole.x2 - whole.x1);
-  EXPECT_GE(share, 1e-6);
-  EXPECT_LT(share, 1.25e-6);
-  EXPECT_NE(zoomed_view(view, whole, viewport, {50, 60}, 1 / 1.25), view);
+  map_inspection inspection = inspection_of(*map);
+  const auto share = [&] {
+    return (inspection.view.x2 - inspection.view.x1) / (inspection.whole.x2 - inspection.whole.x1);
+  };
+  for (int notch = 0; notch < 200; ++notch) zoom_around(inspection, *map, viewport, {50, 60}, 1);
+  EXPECT_GE(share(), 1e-6L);
+  EXPECT_LT(share(), 1.25e-6L);
+  EXPECT_NE(inspection.stop.find("a millionth"), std::string::npos) << inspection.stop;
+  reset_view(inspection);
+  for (int notch = 0; notch < 240; ++notch) zoom_around(inspection, *map, viewport, {50, 60}, -1);
+  EXPECT_LE(share(), 1000);
+  EXPECT_GT(share(), 1000 / 1.25L);
+  EXPECT_NE(inspection.stop.find("1000 times"), std::string::npos) << inspection.stop;
+  zoom_around(inspection, *map, viewport, {50, 60}, 1);
+  EXPECT_TRUE(inspection.stop.empty());
 }
 
 TEST_F(GraphicsViewInspection, DraggingPansAndTheViewHoldsAcrossFrames) {
@@ -210,16 +228,16 @@ TEST_F(GraphicsViewInspection, DraggingPansAndTheViewHoldsAcrossFrames) {
   QApplication::sendEvent(view.get(), &release);
   EXPECT_NE(view->shown_picture(), zoomed);
   // The cell that was under the pointer came along with it.
-  EXPECT_TRUE(view->status_lines().last().endsWith(QStringLiteral("value = 22")))
-      << view->status_lines().last().toStdString();
+  EXPECT_TRUE(view->status_lines()[2].endsWith(QStringLiteral("value = 22")))
+      << view->status_lines()[2].toStdString();
 
   // The next frame, same world, other values: shown through the same view.
   present_map(system, known_map(100));
   const QImage second_frame = system.presented_image(101);
   EXPECT_EQ(second_frame, first_frame) << "the same greys, as the scale moved with the values";
   move_to(*view, to);
-  EXPECT_TRUE(view->status_lines().last().endsWith(QStringLiteral("value = 122")))
-      << view->status_lines().last().toStdString();
+  EXPECT_TRUE(view->status_lines()[2].endsWith(QStringLiteral("value = 122")))
+      << view->status_lines()[2].toStdString();
   EXPECT_NE(view->shown_picture(), second_frame);
 
   QMouseEvent twice(QEvent::MouseButtonDblClick, to, view->mapToGlobal(to), Qt::LeftButton,
@@ -239,16 +257,20 @@ TEST_F(GraphicsViewInspection, HelpListsTheKeysUntilAnyKeyAndPauseAndPaceAreSaid
   EXPECT_TRUE(view->help_shown());
   press_key(*view, Qt::Key_A);
   EXPECT_FALSE(view->help_shown());
-  EXPECT_EQ(shown_on_screen(*view), program_picture);
+  EXPECT_EQ(on_the_picture(*view), program_picture);
 
+  // The strip's lines, zoomed and hovering, with a notice and paused: all
+  // under the picture, none over it.
+  const QImage plain = shown_on_screen(*view);
+  wheel_at(*view, centre_of_cell(2, 2), 1);
+  press_key(*view, Qt::Key_Home);
+  move_to(*view, centre_of_cell(3, 3));
   view->set_paused(true);
   view->show_notice(QStringLiteral("pace: 30 frames/s"));
-  EXPECT_EQ(view->status_lines(),
-            QStringList({QStringLiteral("pace: 30 frames/s"), QStringLiteral("paused")}));
+  EXPECT_EQ(view->status_lines()[3], QStringLiteral("pace: 30 frames/s   paused"));
   const QImage with_words = shown_on_screen(*view);
-  EXPECT_NE(with_words, program_picture);
-  EXPECT_EQ(with_words.copy(0, 0, 260, 160), program_picture.copy(0, 0, 260, 160))
-      << "the words cover more than the bottom of the picture";
+  EXPECT_NE(with_words, plain);
+  EXPECT_EQ(on_the_picture(*view), program_picture) << "the strip covers the picture";
 }
 
 }  // namespace

@@ -290,12 +290,13 @@ TEST_F(QtWindowsOnScreen, AGraphicsWindowIsTitledAndNumberedAndFitsItsCanvas) {
         window = qobject_cast<graphics_view*>(widget);
       }
     }
-    return window != nullptr && window->size() == QSize(581, 271);
+    return window != nullptr && window->size() == QSize(581, 271 + window->strip_height());
   });
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(views.graphics_window(101), window);
   EXPECT_EQ(window->property("window_number").toInt(), 101);
-  EXPECT_EQ(window->size(), QSize(581, 271));
+  // The picture, and the strip under it in room of its own.
+  EXPECT_EQ(window->size(), QSize(581, 271 + window->strip_height()));
   const QImage on_screen = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
   EXPECT_EQ(on_screen.pixel(1, 1), purple);
   EXPECT_EQ(on_screen.pixel(3, 3), black);

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <mapplot/application.hpp>
 #include <mapplot/screen_map.hpp>
@@ -15,6 +19,8 @@
 #include <vector>
 
 #include "platform/cancellation.hpp"
+#include "platform/qt/graphics_view.hpp"
+#include "platform/qt/session_layer.hpp"
 #include "platform/window_system.hpp"
 #include "qt_application.hpp"
 
@@ -140,6 +146,121 @@ TEST_F(ScreenSession, OnlyOneLayerAtATimeAndItEndsWithTheSession) {
   const std::optional<window_picture> picture = presented_picture(frames[0].window_number);
   ASSERT_TRUE(picture);
   EXPECT_EQ(cells_of(*picture).top_right, grey(255));
+}
+
+// Runs the test's event loop until `done` holds or `limit` has passed; whether
+// it holds.
+bool events_until(const std::function<bool()>& done,
+                  std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+// Joined when it goes, after the session declared later has cancelled it.
+struct joined_thread {
+  std::thread thread;
+  ~joined_thread() {
+    if (thread.joinable()) thread.join();
+  }
+};
+
+// The window each presented frame was in, from any thread.
+struct presented_windows {
+  std::mutex lock;
+  std::vector<int> numbers;
+  frame_subscription subscription{[this](const presented_frame& frame) {
+    std::scoped_lock guard(lock);
+    numbers.push_back(frame.window_number);
+  }};
+  int last() {
+    std::scoped_lock guard(lock);
+    return numbers.empty() ? 0 : numbers.back();
+  }
+};
+
+void press_space(QWidget& window) {
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+  QApplication::sendEvent(&window, &press);
+}
+
+// The session's windows as a display shows them (the offscreen platform's,
+// which paint as a display's do): the user closes one that a worker animates
+// while the worker waits, paused, for its turn.
+TEST_F(ScreenSession, ClosingAWindowCancelsTheCallsThatDrawIntoItAndNoOthers) {
+  const std::vector<double> values{0, 1, 2, 3};
+  presented_windows presented;
+  std::atomic<int> updates{0};
+  std::atomic<bool> cancelled{false}, later_call_cancelled{false}, later_done{false};
+  joined_thread kept_worker, animating_worker, later_worker;
+  session_layer layer({}, display_mode::on_screen);
+  const auto shown = [&](int number) {
+    const graphics_view* view = layer.graphics_window(number);
+    return view != nullptr && view->isVisible();
+  };
+
+  kept_worker.thread = std::thread([&] { screen_map(x, y, values, {.ownwindow = true}); });
+  ASSERT_TRUE(events_until([&] { return presented.last() > 0 && shown(presented.last()); }));
+  const int kept = presented.last();
+
+  animating_worker.thread = std::thread([&] {
+    try {
+      screen_map(x, y, values, {.ownwindow = true});
+      for (;;) {
+        screen_map(x, y, values, {.ownwindow = true, .update = true});
+        ++updates;
+      }
+    } catch (const program_cancelled&) {
+      cancelled = true;
+    }
+    // The window is not opened again.
+    try {
+      screen_map(x, y, values, {.ownwindow = true, .update = true});
+    } catch (const program_cancelled&) {
+      later_call_cancelled = true;
+    }
+  });
+  ASSERT_TRUE(events_until([&] { return presented.last() != kept && updates > 2; }));
+  const int closed = presented.last();
+  ASSERT_TRUE(shown(closed));
+
+  // Paused, the worker waits for its turn: no more frames come.
+  press_space(*layer.graphics_window(closed));
+  events_until([] { return false; }, std::chrono::milliseconds(300));
+  const int updates_when_paused = updates;
+  events_until([] { return false; }, std::chrono::milliseconds(300));
+  ASSERT_EQ(updates, updates_when_paused);
+  ASSERT_FALSE(cancelled);
+
+  layer.graphics_window(closed)->close();
+  ASSERT_TRUE(events_until([&] { return cancelled.load(); }));
+  EXPECT_EQ(updates, updates_when_paused);  // the waiting call was the one cancelled
+  animating_worker.thread.join();
+  EXPECT_TRUE(later_call_cancelled);
+
+  // The pace goes on from the window that is left, whose worker's next
+  // window draws as before; the closed one stays closed.
+  press_space(*layer.graphics_window(kept));
+  later_worker.thread = std::thread([&] {
+    try {
+      screen_map(x, y, values, {.ownwindow = true});
+      for (int frame = 2; frame <= 5; ++frame)
+        screen_map(x, y, values, {.ownwindow = true, .update = true});
+      later_done = true;
+    } catch (const program_cancelled&) {
+    }
+  });
+  ASSERT_TRUE(events_until([&] { return later_done.load(); }));
+  const int later = presented.last();
+  EXPECT_GT(later, closed);
+  EXPECT_EQ(presented_picture(later)->frame_number, 5);
+  EXPECT_TRUE(events_until([&] { return shown(later); }));
+  EXPECT_TRUE(shown(kept));
+  EXPECT_FALSE(shown(closed));
+  EXPECT_EQ(presented_picture(closed)->frame_number, updates_when_paused + 1);
 }
 
 }  // namespace

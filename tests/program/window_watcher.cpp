@@ -1,7 +1,9 @@
 // Watches one X window and writes a line each time its picture changes,
 // "<milliseconds since start> <width>x<height> <picture hash>", until the
 // picture has stayed the same for the given quiet seconds after a first
-// change, or the window is gone. Arguments: window id, quiet seconds.
+// change, or the window is gone. Arguments: window id, quiet seconds, and
+// optionally how many rows from the top to watch (the program's picture,
+// above the window's strip).
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -18,6 +20,7 @@ int main(int argc, char** argv) {
   QGuiApplication application(argc, argv);
   const WId window = std::stoull(argv[1], nullptr, 0);
   const std::chrono::duration<double> quiet(std::stod(argv[2]));
+  const int watched_rows = argc > 3 ? std::stoi(argv[3]) : 0;
   QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return 2;
 
@@ -29,7 +32,9 @@ int main(int argc, char** argv) {
   while (!changed || clock::now() - last_change < quiet) {
     const QPixmap shot = screen->grabWindow(window);
     if (shot.isNull()) break;
-    const QImage picture = shot.toImage().convertToFormat(QImage::Format_RGB32);
+    QImage picture = shot.toImage().convertToFormat(QImage::Format_RGB32);
+    if (watched_rows > 0 && watched_rows < picture.height())
+      picture = picture.copy(0, 0, picture.width(), watched_rows);
     const std::uint64_t hash = mapplot::testing::picture_hash(
         reinterpret_cast<const std::uint32_t*>(picture.constBits()),
         static_cast<std::size_t>(picture.width()) * static_cast<std::size_t>(picture.height()));

@@ -27,10 +27,11 @@ QImage settled_shot(const x_server& server, const std::string& window, const std
   return last;
 }
 
-// The picture without the strip of words along its bottom.
-constexpr int status_strip_rows = 48;
+// The program's picture (the default 581 x 271) without the strip of words
+// the window shows under it.
+constexpr int picture_height = 271;
 QImage above_strip(const QImage& picture) {
-  return picture.copy(0, 0, picture.width(), picture.height() - status_strip_rows);
+  return picture.copy(0, 0, picture.width(), picture_height);
 }
 
 // Changes of colour along row `y` from column `from` to `to`: one fewer than
@@ -53,13 +54,13 @@ TEST(WindowInspection, HoverWheelSaveAndHomeInARealWindow) {
   ASSERT_FALSE(window.empty()) << "no window titled \"inspected map\"";
   server.run({"xdotool", "mousemove", "0", "0"});
   const QImage program_picture = settled_shot(server, window, "inspected_whole");
-  ASSERT_GT(program_picture.height(), 200);
+  ASSERT_GT(program_picture.height(), picture_height) << "no room for the strip under the picture";
   // The map's square starts at (4, 4) and is as high as the picture allows.
-  const int row = 100, from = 8, to = program_picture.height() - 8;
+  const int row = 100, from = 8, to = picture_height - 8;
   const int whole_changes = cell_changes(program_picture, row, from, to);
   EXPECT_EQ(whole_changes, 7) << "8 columns across the map";
 
-  // Hovering writes the values under the cursor along the bottom only.
+  // Hovering writes the values under the cursor in the strip only.
   server.run({"xdotool", "mousemove", "--window", window, "60", "100"});
   const QImage hovered = settled_shot(server, window, "inspected_hovered");
   EXPECT_NE(hovered, program_picture) << "nothing shown under the cursor";
@@ -73,7 +74,7 @@ TEST(WindowInspection, HoverWheelSaveAndHomeInARealWindow) {
   EXPECT_GE(zoomed_changes, 2);
   EXPECT_LE(zoomed_changes, 5) << "the zoomed map does not show fewer, larger cells";
   // The legend beside the map is the program's.
-  const QRect legend(to + 8, 0, zoomed.width() - to - 8, zoomed.height() - status_strip_rows);
+  const QRect legend(to + 8, 0, zoomed.width() - to - 8, picture_height);
   EXPECT_EQ(zoomed.copy(legend), program_picture.copy(legend));
 
   server.run({"xdotool", "windowfocus", "--sync", window});

@@ -5,11 +5,13 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <cmath>
 #include <limits>
 #include <mapplot/map_widget.hpp>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/map_data.hpp"
@@ -139,7 +141,7 @@ TEST_F(FunctionMap, ShowsTheFunctionOneValuePerPixelAndAsksAgainForAZoomedView) 
   EXPECT_NEAR(static_cast<double>(zoomed.x2), static_cast<double>(x2), 1e-12);
   EXPECT_NEAR(static_cast<double>(zoomed.y1), static_cast<double>(y1), 1e-12);
   EXPECT_NEAR(static_cast<double>(zoomed.y2), static_cast<double>(y2), 1e-12);
-  EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x ")));
+  EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("shown: x ")));
 }
 
 TEST_F(FunctionMap, InfiniteValuesAreBlackAndWhiteAndNaNShowsTheBackground) {
@@ -181,6 +183,93 @@ TEST_F(FunctionMap, AViewTheCheckRefusesIsNotShownAndTheReadoutSaysWhy) {
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(&widget, &wheel);
   EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x 0 .. 1   y 0 .. 1\ntoo deep")))
+      << widget.readout().toStdString();
+}
+
+TEST_F(FunctionMap, AFlatViewSaysItsValuesAreAllEqual) {
+  widget.set_function(
+      [](const map_viewport&, std::span<float> values, const std::atomic<bool>&) {
+        std::fill(values.begin(), values.end(), -0.5f);
+        return true;
+      },
+      0, 1, 0, 1);
+  computed_picture();
+  EXPECT_TRUE(widget.readout().contains(QStringLiteral("\nAll values equal -.5")))
+      << widget.readout().toStdString();
+}
+
+// Deep in long double, and beyond the double range, the readout tells
+// neighbouring pixels apart and writes finite edges as numbers.
+TEST_F(FunctionMap, ReadoutsKeepTheFunctionsLongDoublePrecision) {
+  const auto flat = [](const map_viewport&, std::span<float> values, const std::atomic<bool>&) {
+    std::fill(values.begin(), values.end(), 1.0f);
+    return true;
+  };
+  const auto point_line = [this](int column) {
+    const QPointF at(layout.map.left + column, layout.map.top + 20);
+    QMouseEvent move(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&widget, &move);
+    return widget.readout().split('\n').value(1).toStdString();
+  };
+  const long double centre_x = 1.3002431234567L, half = 1.756e-17L;
+  widget.set_function(flat, centre_x - half, centre_x + half, -half, half);
+  const std::string first = point_line(10), next = point_line(11);
+  EXPECT_NE(first, next);
+  EXPECT_EQ(first.rfind("at x = 1.3002431234566999", 0), 0u) << first;
+
+  widget.set_function(flat, 1e400L, 1.5e400L, -1e-400L, 1e-400L);
+  const std::string far = widget.readout().toStdString() + point_line(5);
+  EXPECT_EQ(far.find("inf"), std::string::npos) << far;
+  EXPECT_NE(far.find("e+400"), std::string::npos) << far;
+  EXPECT_NE(far.find("e-400"), std::string::npos) << far;
+}
+
+// At the deepest view the check allows, a larger widget keeps each pixel's
+// spacing and shows more of the plane instead of asking for pixels the check
+// refuses; zooming out is open from there.
+TEST_F(FunctionMap, AResizeAtTheCheckedLimitKeepsThePixelsSpacing) {
+  const auto spacing = [](const map_viewport& view) {
+    return (view.x2 - view.x1) / static_cast<long double>(view.columns);
+  };
+  const long double finest = 1e-3L;
+  widget.set_function(
+      [this](const map_viewport& view, std::span<float> values, const std::atomic<bool>&) {
+        {
+          const std::lock_guard lock(asked->mutex);
+          asked->viewports.push_back(view);
+        }
+        std::fill(values.begin(), values.end(), static_cast<float>(view.x1));
+        return true;
+      },
+      0, 1, 0, 1, {},
+      [spacing, finest](const map_viewport& view) {
+        return spacing(view) < finest ? std::string("too fine") : std::string();
+      });
+  computed_picture();
+  const QPoint cursor(layout.map.left + 40, layout.map.top + 40);
+  for (int notch = 0; notch < 20; ++notch) {
+    QWheelEvent wheel(QPointF(cursor), widget.mapToGlobal(QPointF(cursor)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&widget, &wheel);
+  }
+  computed_picture();
+  ASSERT_NE(widget.readout().indexOf(QStringLiteral("too fine")), -1);
+  widget.resize(900, 700);
+  computed_picture();
+  {
+    const std::lock_guard lock(asked->mutex);
+    for (const map_viewport& view : asked->viewports) {
+      if (!view.preview) {
+        EXPECT_GE(spacing(view), finest) << view.columns << " columns";
+      }
+    }
+    EXPECT_GT(asked->viewports.back().columns, 400u);
+  }
+  QWheelEvent out(QPointF(cursor), widget.mapToGlobal(QPointF(cursor)), QPoint(), QPoint(0, -120),
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&widget, &out);
+  EXPECT_EQ(widget.readout().indexOf(QStringLiteral("too fine")), -1)
       << widget.readout().toStdString();
 }
 

@@ -8,11 +8,14 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <charconv>
 #include <mapplot/map_widget.hpp>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "cell_by_cell_raster.hpp"
+#include "platform/inspection/map_inspection.hpp"
 #include "platform/map_view.hpp"
 #include "platform/qt_application.hpp"
 #include "screenmap/map_widget_layout.hpp"
@@ -21,6 +24,16 @@ namespace mapplot {
 namespace {
 
 using testing::reference_raster;
+
+std::string shortest(double value) {
+  char text[40];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+map_view double_view(const inspection_view& view) {
+  return {static_cast<double>(view.x1), static_cast<double>(view.y1), static_cast<double>(view.x2),
+          static_cast<double>(view.y2)};
+}
 
 struct field {
   std::vector<double> x, y, z;
@@ -71,6 +84,15 @@ class MapWidget : public ::testing::Test {
 
   map_view whole() const { return {data.x.front(), data.y.front(), data.x.back(), data.y.back()}; }
 
+  // The inspection a user's wheel and drags make, on the same map.
+  std::unique_ptr<inspected_map> model() const {
+    auto map = std::make_shared<map_data>();
+    map->x = data.x;
+    map->y = data.y;
+    map->values = map_values<double>(data.z);
+    return inspected_values(std::move(map));
+  }
+
   void move_mouse(QPoint to, Qt::MouseButtons buttons) {
     QMouseEvent move(QEvent::MouseMove, QPointF(to), widget.mapToGlobal(QPointF(to)), Qt::NoButton,
                      buttons, Qt::NoModifier);
@@ -94,8 +116,10 @@ TEST_F(MapWidget, TheWheelZoomsAroundTheCursorAndDraggingPans) {
   QWheelEvent wheel(QPointF(cursor), widget.mapToGlobal(QPointF(cursor)), QPoint(), QPoint(0, 360),
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(&widget, &wheel);
-  const map_view zoomed =
-      zoomed_view(whole(), whole(), layout.map, {cursor.x(), cursor.y()}, 1.25 * 1.25 * 1.25);
+  const auto map = model();
+  map_inspection inspection = inspection_of(*map);
+  zoom_around(inspection, *map, layout.map, {cursor.x(), cursor.y()}, 3);
+  const map_view zoomed = double_view(inspection.view);
   // The world point under the cursor stays there, and the view is half as wide.
   const world_point before = world_point_at(whole(), layout.map, {cursor.x(), cursor.y()});
   const world_point after = world_point_at(zoomed, layout.map, {cursor.x(), cursor.y()});
@@ -114,7 +138,9 @@ TEST_F(MapWidget, TheWheelZoomsAroundTheCursorAndDraggingPans) {
                       widget.mapToGlobal(QPointF(cursor + QPoint(40, -25))), Qt::LeftButton,
                       Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(&widget, &release);
-  EXPECT_EQ(differing_pixels(shown(), panned_view(zoomed, layout.map, 40, -25)), 0);
+  start_drag(inspection, {cursor.x(), cursor.y()});
+  drag_to(inspection, *map, layout.map, {cursor.x() + 40, cursor.y() - 25});
+  EXPECT_EQ(differing_pixels(shown(), double_view(inspection.view)), 0);
 
   QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
   QApplication::sendEvent(&widget, &home);
@@ -128,25 +154,37 @@ TEST_F(MapWidget, AnAnimationKeepsTheUsersZoom) {
   QWheelEvent wheel(QPointF(cursor), widget.mapToGlobal(QPointF(cursor)), QPoint(), QPoint(0, 240),
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(&widget, &wheel);
-  const map_view zoomed =
-      zoomed_view(whole(), whole(), layout.map, {cursor.x(), cursor.y()}, 1.25 * 1.25);
+  const auto map = model();
+  map_inspection inspection = inspection_of(*map);
+  zoom_around(inspection, *map, layout.map, {cursor.x(), cursor.y()}, 2);
   widget.set_map(data.x, data.y, data.z, {.title = "Field"});
-  EXPECT_EQ(differing_pixels(shown(), zoomed), 0);
+  EXPECT_EQ(differing_pixels(shown(), double_view(inspection.view)), 0);
 }
 
-TEST_F(MapWidget, HoveringReadsTheValueOfTheCellDrawnUnderTheCursor) {
+// At a thousand positions over the uneven grid, the readout names the cell
+// whose grey is drawn under the cursor: its indices, the caller's x and y of
+// that cell and its value, each exactly.
+TEST_F(MapWidget, HoveringNamesTheCellDrawnUnderTheCursor) {
   const reference_raster expected = expected_map(whole());
-  for (const QPoint cursor : {QPoint(layout.map.left + 3, layout.map.top + 5),
-                              QPoint(layout.map.right - 10, layout.map.bottom - 1),
-                              QPoint((layout.map.left + layout.map.right) / 2, 77)}) {
-    move_mouse(cursor, Qt::NoButton);
-    const long long cell = expected.cells[cursor.y() * 520 + cursor.x()];
-    ASSERT_GE(cell, 0);
-    const QString readout = widget.readout();
-    EXPECT_TRUE(
-        readout.contains(QStringLiteral("value = ") + QString::number(data.z[cell], 'g', 7)))
-        << readout.toStdString();
+  int read = 0;
+  for (int row = layout.map.top; row <= layout.map.bottom; row += 9) {
+    for (int column = layout.map.left; column <= layout.map.right; column += 9) {
+      move_mouse({column, row}, Qt::NoButton);
+      const long long cell = expected.cells[row * 520 + column];
+      ASSERT_GE(cell, 0);
+      const std::size_t i = static_cast<std::size_t>(cell) % data.x.size();
+      const std::size_t j = static_cast<std::size_t>(cell) / data.x.size();
+      const std::string value = std::isnan(data.z[cell]) ? "NaN" : shortest(data.z[cell]);
+      const std::string wanted = "cell " + std::to_string(i) + ", " + std::to_string(j) +
+                                 "   x = " + shortest(data.x[i]) + "   y = " + shortest(data.y[j]) +
+                                 "   value = " + value;
+      const QStringList lines = widget.readout().split('\n');
+      ASSERT_EQ(lines.size(), 3) << widget.readout().toStdString();
+      ASSERT_EQ(lines[2].toStdString(), wanted) << "at " << column << ", " << row;
+      ++read;
+    }
   }
+  EXPECT_GT(read, 600);
   // The visible ranges lead the readout.
   EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x -2 .. ")));
 }
@@ -200,6 +238,45 @@ TEST(MapWidgetRequest, UnusableGridsSayWhyAndFloatGridsAreKeptAsTheyAre) {
   const std::vector<float> grid{1, 10, 100, 1, 10, 100};
   widget.set_map(x, y, grid_view<float>{grid.data(), 3, 2}, {.logscale = true});
   EXPECT_TRUE(widget.readout().startsWith(QStringLiteral("x 0 .. 2   y 0 .. 1")));
+}
+
+// At any size the map, the legend and the strip each keep room of their own:
+// a tall widget puts the legend under the map, and no widget gets smaller
+// than a map 120 pixels wide with its legend and strip in full.
+TEST(MapWidgetLayout, MapLegendAndStripNeverOverlapAtAnySize) {
+  testing::ensure_qt_application();
+  map_widget widget;
+  const QFontMetrics metrics(widget.font());
+  const int line = metrics.height(),
+            legend_width = metrics.horizontalAdvance(QLatin1Char('0')) * 24;
+  for (const QSize asked : {QSize(220, 160), QSize(360, 640), QSize(580, 330), QSize(1400, 300),
+                            QSize(300, 1000), QSize(800, 800)}) {
+    widget.resize(asked);
+    const QSize size = widget.size();
+    const map_widget_layout layout =
+        lay_out_map_widget(size.width(), size.height(), line, legend_width, 4);
+    const int side = layout.map.right - layout.map.left + 1;
+    SCOPED_TRACE(std::to_string(size.width()) + " x " + std::to_string(size.height()));
+    EXPECT_GE(side, 120);
+    EXPECT_LE(layout.map.right, size.width());
+    EXPECT_LT(layout.map.bottom, layout.strip_top);
+    const int legend_bottom = layout.legend_top + legend_line_count * line;
+    EXPECT_LE(legend_bottom, layout.strip_top);
+    EXPECT_LE(layout.legend_left + legend_width, size.width());
+    const bool beside = layout.legend_left > layout.map.right;
+    const bool under = layout.legend_top > layout.map.bottom;
+    EXPECT_TRUE(beside || under);
+    EXPECT_LE(layout.strip_top + strip_line_count * line, size.height());
+    // The map takes the room there is: all of the width or of the height
+    // that the legend leaves.
+    const int spare_width = size.width() - (beside ? legend_width + 12 : 8) - side;
+    const int spare_height =
+        layout.strip_top - 8 - (under ? legend_line_count * line + 4 : 0) - side;
+    EXPECT_TRUE(spare_width <= 1 || spare_height <= 1) << spare_width << " " << spare_height;
+  }
+  widget.resize(360, 640);
+  EXPECT_GT(lay_out_map_widget(360, 640, line, legend_width, 4).map.right, 300)
+      << "a tall widget leaves its height empty";
 }
 
 }  // namespace

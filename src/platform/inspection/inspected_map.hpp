@@ -50,10 +50,10 @@ class inspected_map {
   // can. Zooming and panning stop short of a refused view.
   virtual std::string refusal(const inspection_view& view,
                               const pixel_rectangle& viewport) const = 0;
-  // Paints `view` over `viewport` into `raster`; pixels the map does not
-  // cover keep what they had.
+  // Paints `view` over `viewport` into the pixels of `area` in `raster`;
+  // pixels the map does not cover keep what they had.
   virtual void paint(const inspection_view& view, const pixel_rectangle& viewport,
-                     pixel_raster raster) const = 0;
+                     const pixel_rectangle& area, pixel_raster raster) const = 0;
   // The point of the plane under `pixel`, as this map places its pixels.
   virtual inspection_point point_at(const inspection_view& view, const pixel_rectangle& viewport,
                                     pixel_point pixel) const = 0;
@@ -66,8 +66,10 @@ class inspected_map {
 };
 
 // A map of values, kept in the caller's precision, inspected as drawn on
-// screen: the cell under a pixel is the last one drawn over it.
+// screen: the cell under a pixel is the last one drawn over it. `whole` is
+// the program's view of it, where it was drawn through one; by default the
+// range of its coordinates.
 MAPPLOT_INTERNAL_API std::unique_ptr<inspected_map> inspected_values(
-    std::shared_ptr<const map_data> map);
+    std::shared_ptr<const map_data> map, std::optional<inspection_view> whole = std::nullopt);
 
 }  // namespace mapplot

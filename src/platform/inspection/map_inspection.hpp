@@ -15,8 +15,8 @@ namespace mapplot {
 // ends keep one map_inspection per map, feed it pixels of the map's viewport
 // and draw what it answers.
 struct map_inspection {
-  inspection_view whole;  // what Home shows: the program's own view
-  inspection_view view;   // what the user shows now
+  inspection_view whole;                 // what Home shows: the program's own view
+  inspection_view view;                  // what the user shows now
   std::optional<pixel_point> cursor;     // over the viewport's pixels, while hovering
   std::optional<pixel_point> drag_from;  // where the left button went down
   inspection_view view_at_drag;
@@ -53,10 +53,12 @@ MAPPLOT_INTERNAL_API void end_drag(map_inspection& inspection);
 // Home: the whole map again.
 MAPPLOT_INTERNAL_API void reset_view(map_inspection& inspection);
 
-// Paints the user's view of `map` over `viewport`: the viewport's pixels in
-// the map background, then what the map shows there.
+// Paints the user's view of `map` over `viewport`, within `area` (the pixels
+// the map covers in the program's picture): the area in the map background,
+// then what the map shows there.
 MAPPLOT_INTERNAL_API void paint_view(const map_inspection& inspection, const inspected_map& map,
-                                     const pixel_rectangle& viewport, pixel_raster raster);
+                                     const pixel_rectangle& viewport, const pixel_rectangle& area,
+                                     pixel_raster raster);
 
 // What a front end adds to the strip: the state of the program's frames.
 struct strip_state {
@@ -72,8 +74,9 @@ struct strip_state {
 //     writes it shortest and exactly;
 //   why a zoom stopped, the map's own note, the notice and "paused".
 inline constexpr int strip_line_count = 4;
+// Without a map (nullptr) only the last line has anything to say.
 MAPPLOT_INTERNAL_API std::vector<std::string> strip_lines(const map_inspection& inspection,
-                                                          const inspected_map& map,
+                                                          const inspected_map* map,
                                                           const pixel_rectangle& viewport,
                                                           const strip_state& state = {});
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "platform/map_view.hpp"
+#include "platform/inspection/map_inspection.hpp"
 #include "platform/qt/window_canvas.hpp"
 #include "platform/qt/window_keys.hpp"
 
@@ -36,10 +36,12 @@ class graphics_view final : public QWidget {
   void set_paused(bool paused);
   // Shows `text` over the picture for a moment.
   void show_notice(const QString& text);
-  // The lines over the bottom of the picture: the visible ranges when zoomed,
-  // the values under the cursor, the notice and "paused".
+  // The strip's lines under the picture: the visible ranges, the point and
+  // the cell under the cursor, and what the window has to say.
   QStringList status_lines() const;
-  bool help_shown() const { return help_shown_; }
+  bool help_shown() const { return inspection_.help_shown; }
+  // The strip's height under the picture, in pixels.
+  int strip_height() const;
 
  signals:
   // A key that steers the program was pressed while this window had the focus.
@@ -62,22 +64,20 @@ class graphics_view final : public QWidget {
   // Takes the map the presented frame shows, keeping the user's view relative
   // to the whole map as the program's frames move on.
   void follow_map(const std::optional<placed_map>& placed);
-  bool zoomed() const { return inspected_ && view_ != whole_; }
+  bool zoomed() const { return inspected_ && mapplot::zoomed(inspection_); }
   QImage composed(const QImage& front) const;
   void reset_view();
   void paint_overlays(QPainter& painter) const;
+  // The cursor, where it is over the map's pixels.
+  std::optional<pixel_point> cursor_over_map(const QPointF& position) const;
 
   window_canvas& canvas_;
   bool following_screen_changes_ = false;
 
-  std::optional<placed_map> inspected_;  // the shown map, with a non-empty area
-  pixel_rectangle map_area_{};           // the pixels its cells cover as the program drew it
-  map_view whole_;                       // the program's world window
-  map_view view_;                        // the user's
-  std::optional<QPoint> cursor_;
-  std::optional<QPoint> drag_from_;
-  map_view view_at_drag_;
-  bool help_shown_ = false;
+  std::optional<placed_map> inspected_;             // the shown map, with a non-empty area
+  std::unique_ptr<inspected_map> inspected_model_;  // what it answers, while inspected_
+  pixel_rectangle map_area_{};  // the pixels its cells cover as the program drew it
+  map_inspection inspection_;   // the user's view, cursor and drag
   bool paused_ = false;
   QString notice_;
   QTimer notice_timer_;

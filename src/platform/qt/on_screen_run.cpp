@@ -63,6 +63,8 @@ on_screen_run::on_screen_run(QApplication& application, const QString& applicati
 }
 
 on_screen_run::~on_screen_run() {
+  // Its answer comes no more once the run is over.
+  delete closing_question_;
   // Whatever ended the event loop, the routine's thread is not left running.
   if (worker_.joinable()) {
     request_cancellation();
@@ -134,11 +136,20 @@ void on_screen_run::take_routine_end(routine_end end) {
 void on_screen_run::ask_whether_to_close() {
   frame_.set_program_state(QStringLiteral("finished"));
   frame_.append_line(QStringLiteral(" The program has finished."));
-  const auto answer =
-      QMessageBox::question(&frame_, application_name_,
-                            QStringLiteral("%1 has finished. Close it?").arg(application_name_),
-                            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-  if (answer == QMessageBox::Yes) finish(EXIT_SUCCESS);
+  // Modal to the frame window alone and without an event loop of its own:
+  // the graphics windows still answer hover, zoom and keys while it is asked.
+  auto* question =
+      new QMessageBox(QMessageBox::Question, application_name_,
+                      QStringLiteral("%1 has finished. Close it?").arg(application_name_),
+                      QMessageBox::Yes | QMessageBox::No, &frame_);
+  question->setDefaultButton(QMessageBox::Yes);
+  question->setWindowModality(Qt::WindowModal);
+  question->setAttribute(Qt::WA_DeleteOnClose);
+  closing_question_ = question;
+  connect(question, &QMessageBox::finished, this, [this, question] {
+    if (question->clickedButton() == question->button(QMessageBox::Yes)) finish(EXIT_SUCCESS);
+  });
+  question->open();
 }
 
 void on_screen_run::take_frame_closed() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QString>
 #include <functional>
@@ -24,8 +26,10 @@ class window_destruction_watch;
 // A program run on screen, on the GUI thread: the frame window with its
 // console, the windows, and the routine on a thread of its own, started once
 // the frame window is up. When the routine returns, the frame window says so
-// and asks whether to close. Closing the frame window while the routine runs,
-// or a cancelling signal, cancels it; the run ends once it has unwound.
+// and asks whether to close, modal to the frame window alone, so that the
+// last frame stays inspectable in the graphics windows. Closing the frame
+// window while the routine runs, or a cancelling signal, cancels it; the run
+// ends once it has unwound.
 class on_screen_run final : public QObject {
   Q_OBJECT
  public:
@@ -59,6 +63,7 @@ class on_screen_run final : public QObject {
   window_console_sink console_;
   QSocketNotifier cancellation_watch_;
   std::unique_ptr<window_destruction_watch> frame_destruction_watch_;
+  QPointer<QMessageBox> closing_question_;  // while it is asked
   std::function<void()> program_;
   std::thread worker_;
   bool routine_started_ = false;

@@ -75,8 +75,19 @@ void qt_window_system::set_watched(bool watched) {
   if (!watched) pace_.resume();
 }
 
-void qt_window_system::throw_if_cancelled() const {
+void qt_window_system::throw_if_layer_cancelled() const {
   if (cancelled_ || cancellation_requested()) throw program_cancelled();
+}
+
+void qt_window_system::throw_if_cancelled() const {
+  throw_if_layer_cancelled();
+  if (current_->cancelled()) throw program_cancelled();
+}
+
+window_canvas& qt_window_system::open_canvas(int number) {
+  window_canvas& canvas = number == 0 ? *console_ : canvases_.numbered(number);
+  if (canvas.cancelled()) throw program_cancelled();
+  return canvas;
 }
 
 template <class Drawing>
@@ -87,12 +98,13 @@ void qt_window_system::draw_into_current(Drawing&& draw) {
 }
 
 void qt_window_system::open_graphics_window(int number, std::string_view title) {
-  throw_if_cancelled();
+  // Another window than a closed current one may still be opened.
+  throw_if_layer_cancelled();
   if (number == 0) {
     focus_graphics_window(0);
     return;
   }
-  window_canvas& canvas = canvases_.numbered(number);
+  window_canvas& canvas = open_canvas(number);
   canvas.set_title(std::string(title));
   canvas.state() = drawing_state{};
   current_ = &canvas;
@@ -102,8 +114,8 @@ void qt_window_system::open_graphics_window(int number, std::string_view title) 
 }
 
 void qt_window_system::focus_graphics_window(int number) {
-  throw_if_cancelled();
-  window_canvas& canvas = number == 0 ? *console_ : canvases_.numbered(number);
+  throw_if_layer_cancelled();
+  window_canvas& canvas = open_canvas(number);
   const bool switching = current_ != &canvas;
   current_ = &canvas;
   // Raising on every frame of an animation would fight the user for the
@@ -278,8 +290,10 @@ void qt_window_system::present_frame() {
 }
 
 void qt_window_system::present_unpresented() {
+  throw_if_layer_cancelled();
+  // What a window closed for good still held is dropped with it.
   for (window_canvas* canvas : canvases_.all()) {
-    if (canvas->has_unpresented_drawing()) present(*canvas);
+    if (canvas->has_unpresented_drawing() && !canvas->cancelled()) present(*canvas);
   }
 }
 
@@ -290,6 +304,7 @@ void qt_window_system::present(window_canvas& canvas) {
   const auto frame_number = canvas.present(paced() ? &pace_ : nullptr);
   if (!frame_number) {
     // Nothing drawn, or the wait for the paint or the pace was cancelled.
+    if (canvas.cancelled()) throw program_cancelled();
     throw_if_cancelled();
     return;
   }
@@ -327,6 +342,12 @@ void qt_window_system::cancel() {
 
 bool qt_window_system::cancelled() const {
   return cancelled_;
+}
+
+void qt_window_system::close_window(int number) {
+  if (number == 0) return;
+  canvases_.numbered(number).cancel();
+  pace_.wake_waits();
 }
 
 QImage qt_window_system::presented_image(int number) const {

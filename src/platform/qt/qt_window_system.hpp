@@ -28,7 +28,8 @@ enum class display_mode {
 // thread draws any more.
 //
 // Once cancelled, every drawing call and every wait (for a paint, the pace,
-// the Enter key) throws program_cancelled on the program's thread.
+// the Enter key) throws program_cancelled on the program's thread. A window
+// closed for good does the same for the calls that draw into it.
 class qt_window_system final : public QObject, public window_system {
   Q_OBJECT
  public:
@@ -86,6 +87,10 @@ class qt_window_system final : public QObject, public window_system {
   // throw program_cancelled.
   void cancel();
   bool cancelled() const;
+  // Any thread: window `number` is closed for good. Drawing into it, a wait
+  // for its paint or its pace, and opening or focusing it again throw
+  // program_cancelled; the other windows go on.
+  void close_window(int number);
 
   // A copy of window `number`'s presented picture; a null image for a window
   // that has presented nothing.
@@ -110,7 +115,11 @@ class qt_window_system final : public QObject, public window_system {
 
  private:
   // Throws program_cancelled once the layer or the program is cancelled.
+  void throw_if_layer_cancelled() const;
+  // The same, or once the current window is closed.
   void throw_if_cancelled() const;
+  // The window `number`, made on first use; throws when it was closed.
+  window_canvas& open_canvas(int number);
   // Runs `draw` on the current window's back picture and notes that the
   // console, if that is the window, now shows a picture.
   template <class Drawing>

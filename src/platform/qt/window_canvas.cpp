@@ -24,7 +24,7 @@ std::optional<long long> window_canvas::present(frame_pace* pace) {
       shortest = refresh_period_;
     }
     // Outside the lock: the GUI thread goes on painting meanwhile.
-    const auto turn = pace->wait_for_turn(turn_, shortest);
+    const auto turn = pace->wait_for_turn(turn_, shortest, &cancelled_);
     if (!turn) return std::nullopt;
     turn_ = turn;
   }

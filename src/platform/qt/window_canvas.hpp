@@ -131,8 +131,10 @@ class window_canvas {
   bool request_repaint() { return !repaint_pending_.exchange(true); }
   void repaint_started() { repaint_pending_ = false; }
 
-  // Any thread: ends every wait at once; nothing is presented afterwards.
+  // Any thread: ends every wait at once; nothing is presented afterwards. A
+  // wait on the pace ends once the pace wakes its waits.
   void cancel();
+  bool cancelled() const { return cancelled_; }
 
   // Any thread.
   QSize presented_size() const;
@@ -164,7 +166,8 @@ class window_canvas {
   bool painted_ = true;
   bool paint_stalled_ = false;
   bool shown_ = false;
-  bool cancelled_ = false;
+  // Set under the lock, for the paint wait; read without it by the pace's wait.
+  std::atomic<bool> cancelled_{false};
   clock::duration refresh_period_ = clock::duration::zero();
   std::string title_;
   std::atomic<bool> repaint_pending_{false};

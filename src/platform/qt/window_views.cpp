@@ -1,16 +1,24 @@
 #include "platform/qt/window_views.hpp"
 
+#include <QEvent>
+
 #include "platform/frame_pace.hpp"
 #include "platform/qt/frame_window.hpp"
 #include "platform/qt/graphics_view.hpp"
 #include "platform/qt/qt_window_system.hpp"
 #include "platform/qt/screen_placement.hpp"
 #include "platform/qt/window_commands.hpp"
+#include "platform/qt/window_destruction_watch.hpp"
 
 namespace mapplot {
 
-window_views::window_views(qt_window_system& drawing, frame_window* frame)
-    : canvases_(drawing.canvases()), pace_(drawing.pace()), frame_(frame) {
+window_views::window_views(qt_window_system& drawing, frame_window* frame,
+                           graphics_window_closing closing)
+    : drawing_(drawing),
+      canvases_(drawing.canvases()),
+      pace_(drawing.pace()),
+      frame_(frame),
+      closing_(closing) {
   constexpr auto queued = Qt::QueuedConnection;
   connect(&drawing, &qt_window_system::raise_requested, this, &window_views::raise_window, queued);
   connect(&drawing, &qt_window_system::frame_presented, this, &window_views::repaint_window,
@@ -38,7 +46,22 @@ graphics_view* window_views::graphics_window(int number) const {
   return found == views_.end() ? nullptr : found->second.get();
 }
 
+bool window_views::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Close) {
+    for (const auto& [number, view] : views_) {
+      if (view.get() == watched) take_window_closed(number);
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void window_views::take_window_closed(int number) {
+  if (!closed_.insert(number).second) return;
+  drawing_.close_window(number);
+}
+
 void window_views::raise_window(int number) {
+  if (closed_.contains(number)) return;
   window_canvas* canvas = canvases_.find(number);
   graphics_view* view = graphics_window(number);
   if (canvas == nullptr || view == nullptr || !view->isVisible()) return;
@@ -53,6 +76,12 @@ graphics_view& window_views::view_for(window_canvas& canvas) {
     view->setFocusPolicy(Qt::StrongFocus);
     connect(view.get(), &graphics_view::command_given, this, &window_views::carry_out);
     view->set_paused(pace_.paused());
+    if (closing_ == graphics_window_closing::ends_its_drawing) {
+      view->installEventFilter(this);
+      // The caller's application decides when it ends, not the closing of
+      // a window it did not make.
+      view->setAttribute(Qt::WA_QuitOnClose, false);
+    }
   }
   view->setWindowTitle(QString::fromStdString(canvas.title()));
   return *view;
@@ -66,6 +95,8 @@ void window_views::repaint_window(int number) {
     if (frame_ != nullptr) frame_->canvas_view().sync_with_canvas();
     return;
   }
+  // A frame presented before the window was closed does not bring it back.
+  if (closed_.contains(number)) return;
   const bool first_showing = !views_.contains(number);
   graphics_view& view = view_for(*canvas);
   view.sync_with_canvas();
@@ -73,6 +104,12 @@ void window_views::repaint_window(int number) {
   if (first_showing) place_graphics_window(view, number, frame_);
   view.show();
   view.raise();
+  if (closing_ == graphics_window_closing::ends_its_drawing && first_showing) {
+    auto& watch = destruction_watches_[number];
+    watch = std::make_unique<window_destruction_watch>(view);
+    connect(watch.get(), &window_destruction_watch::destroyed_from_outside, this,
+            [this, number] { take_window_closed(number); });
+  }
 }
 
 void window_views::carry_out(window_command command) {

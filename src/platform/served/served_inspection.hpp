@@ -14,7 +14,7 @@ namespace mapplot {
 // One viewer's inspection of one served window: the user's view of the map
 // the latest frame shows, through the one inspection model the windows use,
 // so that the page's readout, zoom, pan, Home and help answer exactly what a
-// window would. Pixels are the frame's own.
+// graphics window would. Pixels are the frame's own.
 class served_inspection {
  public:
   served_inspection();
@@ -24,10 +24,9 @@ class served_inspection {
 
   // Takes the map a new frame shows; the user's view carries over as a camera.
   void follow(const std::optional<placed_map>& placed);
-  bool inspecting() const { return map_ != nullptr; }
   bool zoomed() const;
 
-  // Each answers whether the picture changed.
+  // Each of these that can change the picture answers whether it did.
   void hover(pixel_point pixel);
   void leave();
   bool wheel(pixel_point pixel, double notches);
@@ -42,9 +41,8 @@ class served_inspection {
   std::vector<std::string> strip(const strip_state& state) const;
 
  private:
-  bool inside(pixel_point pixel) const;
-
-  std::optional<placed_map> placed_;
+  std::optional<placed_map> placed_;  // the map inspected, with a non-empty area
+  pixel_rectangle map_area_{};        // the pixels its cells cover as the program drew it
   std::unique_ptr<inspected_map> map_;
   map_inspection inspection_;
 };
