@@ -42,7 +42,7 @@ def wait_for(condition, seconds, message, interval=0.05):
         if value:
             return value
         if time.monotonic() > deadline:
-            raise AssertionError('timed out: ' + message)
+            raise AssertionError('timed out: ' + (message() if callable(message) else message))
         time.sleep(interval)
 
 
@@ -381,7 +381,8 @@ def scenario_zoom_frames_whole_and_unchanged_output():
         expected = file_pixels(driver, os.path.join(folder, 'frames', 'frame-335.png'))
         check(canvas_pixels(driver, 101) == expected, 'the last frame whole')
         driver.find_element(By.ID, 'close').click()
-        check(program.wait(60) == 0, 'closed from the page: exit status 0')
+        status = program.wait(60)
+        check(status == 0, 'closed from the page: %r %r' % (status, program.error_lines[-20:]))
         check(program.output == plain.stdout, 'standard output unchanged by serving')
     finally:
         driver.quit()
@@ -413,15 +414,16 @@ def scenario_inspection():
             for column in range(0, width, max(1, width // 24)):
                 lines = cell_reading(driver, 101, column, row)
                 cell = lines[2]
-                numbers = re.findall(r'-?\d+(?:\.\d+)?(?:e[-+]?\d+)?', cell)
                 if not cell:
                     continue
-                match = re.search(r'x = (-?[\d.e+-]+).*y = (-?[\d.e+-]+).*(?:value|z) = (-?[\d.e+-]+)', cell)
-                check(match, 'a cell readout names x, y and the value: %r' % cell)
-                x, y, value = (float(group) for group in match.groups())
-                i, j = int(round(x - 10)), int(round((y - 20) / 2))
-                check(0 <= i < 8 and 0 <= j < 6 and x == 10 + i and y == 20 + 2 * j, 'a cell of the map: %r' % cell)
+                match = re.match(r'cell (\d+), (\d+)\s+x = (\S+)\s+y = (\S+)\s+value = (\S+)$', cell)
+                check(match, 'a cell readout gives its indices, x, y and value: %r' % cell)
+                i, j = int(match.group(1)), int(match.group(2))
+                x, y, value = (float(group) for group in match.groups()[2:])
+                check(0 <= i < 8 and 0 <= j < 6 and x == 10 + i and y == 20 + 2 * j,
+                      'the cell and its coordinates: %r' % cell)
                 check(value == (i + 10 * j + 2) % 60, 'the value of cell (%d, %d): %r' % (i, j, cell))
+                check(lines[1].startswith('at x = '), 'the point under the cursor: %r' % lines[1])
                 seen.add((i, j))
         check(len(seen) >= 30, 'the readout covers the map (%d cells)' % len(seen))
 
@@ -439,7 +441,7 @@ def scenario_inspection():
         zoomed = canvas_pixels(driver, 101)
         check(zoomed[:2] == whole[:2], 'zoomed at the same resolution')
         check(cell_reading(driver, 101, *centre)[2] == before, 'the cell under the cursor stays put')
-        check(any(strip(driver, 101)), 'the strip says what is shown')
+        check(strip(driver, 101)[0].startswith('shown: x '), 'the strip says what is shown: %r' % strip(driver, 101))
         # Dragging moves the view.
         pointer(driver, 101, 'mousedown', centre[0], centre[1])
         pointer(driver, 101, 'mousemove', centre[0] + 20, centre[1] + 10)
@@ -448,6 +450,8 @@ def scenario_inspection():
         pointer(driver, 101, 'mousemove', centre[0], centre[1])
         press(driver, Keys.HOME)
         wait_for(lambda: canvas_pixels(driver, 101) == whole, 30, 'Home shows the whole map')
+        wait_for(lambda: not strip(driver, 101)[0].startswith('shown:'), 10,
+                 lambda: 'the strip says the whole map is shown: %r' % strip(driver, 101))
         # The keys' help, as the model gives it.
         press(driver, Keys.F1)
         help_text = wait_for(lambda: driver.execute_script(
@@ -455,7 +459,8 @@ def scenario_inspection():
             10, 'the help')
         check('Space' in help_text, 'the help lists the keys: %r' % help_text)
         driver.find_element(By.ID, 'close').click()
-        check(program.wait(60) == 0, 'closed from the page')
+        status = program.wait(60)
+        check(status == 0, 'closed from the page: %r %r' % (status, program.error_lines[-20:]))
     finally:
         driver.quit()
         program.stop()

@@ -105,6 +105,11 @@
     });
     canvas.addEventListener('mousedown', (event) => {
       if (event.button !== 0) return;
+      if (helpShown) {
+        // A click only hides the keys' list, as in the windows.
+        toggleHelp(false);
+        return;
+      }
       const pixel = pixelAt(view, event);
       if (!pixel) return;
       event.preventDefault();
@@ -113,6 +118,7 @@
       canvas.classList.add('dragging');
       send({type: 'press', window: number, ...pixel});
     });
+    canvas.addEventListener('dblclick', () => send({type: 'home', window: number}));
     canvas.addEventListener('wheel', (event) => {
       const pixel = pixelAt(view, event);
       if (!pixel) return;
