@@ -60,11 +60,16 @@
     let view = windows.get(number);
     if (view) {
       view.title.textContent = title;
+      view.entry.textContent = number + ': ' + title;
       return view;
     }
     const section = document.createElement('section');
     section.className = 'window';
+    section.id = 'window-' + number;
     section.dataset.number = number;
+    const entry = document.createElement('a');
+    entry.href = '#' + section.id;
+    document.getElementById('list').append(entry);
     const heading = document.createElement('h2');
     const name = document.createElement('span');
     const frame = document.createElement('span');
@@ -84,7 +89,8 @@
     document.getElementById('empty')?.remove();
     list.append(section);
     name.textContent = title;
-    view = {number, section, title: name, frameLabel: frame, canvas, strip, help,
+    entry.textContent = number + ': ' + title;
+    view = {number, section, title: name, entry, frameLabel: frame, canvas, strip, help,
             context: canvas.getContext('2d', {alpha: false}), pending: null, frame: 0,
             dragging: false};
     windows.set(number, view);
