@@ -23,13 +23,14 @@ struct parsed_served_address {
 
 // "[HOST:]PORT", "HOST:" or "" (the default port); HOST is a numeric IPv4
 // address, "localhost", or an IPv6 address in brackets ("[::1]:8470").
+// Exported for julia_zoom's --serve.
 MAPPLOT_INTERNAL_API parsed_served_address parse_served_address(std::string_view text);
 
 // The address MAPPLOT_SERVE asks for, nothing when it is not set, or why its
 // value is unusable.
-MAPPLOT_INTERNAL_API parsed_served_address served_address_from_environment();
+parsed_served_address served_address_from_environment();
 
 // Whether only this machine can reach `host`.
-MAPPLOT_INTERNAL_API bool loopback_host(std::string_view host);
+bool loopback_host(std::string_view host);
 
 }  // namespace mapplot
