@@ -29,14 +29,14 @@ inline world_window world_of(const map_view& view) {
 
 // The whole map: the finite range of its coordinates; a unit span where they
 // have none, so that every view has an extent.
-MAPPLOT_INTERNAL_API map_view whole_map_view(const map_data& map);
+map_view whole_map_view(const map_data& map);
 
 // The world point under pixel `pixel` of `viewport`.
 struct world_point {
   double x;
   double y;
 };
-MAPPLOT_INTERNAL_API world_point world_point_at(const map_view& view,
+world_point world_point_at(const map_view& view,
                                                 const pixel_rectangle& viewport, pixel_point pixel);
 
 // The cell a pixel of the viewport shows, as drawn: the same cell the map's
@@ -45,7 +45,7 @@ struct map_cell {
   std::size_t column;
   std::size_t row;
 };
-MAPPLOT_INTERNAL_API std::optional<map_cell> cell_at_pixel(const map_data& map,
+std::optional<map_cell> cell_at_pixel(const map_data& map,
                                                            const map_view& view,
                                                            const pixel_rectangle& viewport,
                                                            pixel_point pixel);

@@ -11,6 +11,8 @@
 #include <QWheelEvent>
 #include <cmath>
 #include <memory>
+#include <set>
+#include <string>
 #include <thread>
 
 #include "platform/inspection/map_inspection.hpp"
@@ -207,6 +209,29 @@ TEST(MapViewZoom, ZoomStopsAtAMillionthAndAtAThousandTimesTheWholeMap) {
   EXPECT_NE(inspection.stop.find("1000 times"), std::string::npos) << inspection.stop;
   zoom_around(inspection, *map, viewport, {50, 60}, 1);
   EXPECT_TRUE(inspection.stop.empty());
+}
+
+// Deep in a zoom the cells are a few float steps wide: every pixel column
+// still reads its own x, and the ranges tell their ends apart.
+TEST(MapViewReadout, NeighbouringPixelsReadApartDeepInAZoom) {
+  auto map = std::make_shared<map_data>();
+  for (int c = 0; c < columns; ++c) map->x.push_back(1.3002425 + c * 2.4e-8);
+  for (int r = 0; r < rows; ++r) map->y.push_back(-0.6248106 + r * 2.4e-8);
+  map->values = map_values<float>(columns * rows, 15.0f);
+  map->zmin = 15;
+  map->zmax = 16;
+  const pixel_rectangle viewport{left, top, right, bottom};
+  const auto inspected = inspected_values(map);
+  const map_inspection inspection = inspection_of(*inspected);
+  std::set<std::string> points;
+  for (int x = left; x <= right; ++x)
+    points.insert(inspected->reading_at(inspection.view, viewport, {x, 50}).point);
+  EXPECT_EQ(points.size(), static_cast<std::size_t>(right - left + 1));
+  const std::string ranges = strip_lines(inspection, inspected.get(), viewport)[0];
+  EXPECT_EQ(ranges.rfind("x 1.3002425 .. 1.30024266", 0), 0u) << ranges;
+  // The cell's own coordinates and value as the caller's floats write them.
+  EXPECT_EQ(inspected->reading_at(inspection.view, viewport, {left + 1, bottom - 1}).cell,
+            "cell 0, 0   x = 1.3002425   y = -0.6248106   value = 15");
 }
 
 TEST_F(GraphicsViewInspection, DraggingPansAndTheViewHoldsAcrossFrames) {

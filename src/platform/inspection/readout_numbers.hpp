@@ -11,7 +11,7 @@ namespace mapplot {
 // tell it from the next pixel's, `pixel_width` away.
 
 MAPPLOT_INTERNAL_API std::string exact_text(float value);
-MAPPLOT_INTERNAL_API std::string exact_text(double value);
+std::string exact_text(double value);
 
 // At least `pixel_width` apart on the plane, two positions never read the same.
 MAPPLOT_INTERNAL_API std::string position_text(long double value, long double pixel_width);

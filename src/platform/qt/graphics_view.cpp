@@ -97,8 +97,9 @@ void graphics_view::follow_map(const std::optional<placed_map>& placed) {
   const inspection_view whole = view_of(placed->world);
   inspected_model_ = inspected_values(placed->map, whole);
   if (!inspected_) {
-    inspection_.whole = whole;
-    inspection_.view = whole;
+    const bool help_shown = inspection_.help_shown;
+    inspection_ = inspection_of(*inspected_model_);
+    inspection_.help_shown = help_shown;
   } else {
     // A camera: the same part of the program's picture stays in view.
     follow_whole(inspection_, whole);
