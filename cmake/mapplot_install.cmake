@@ -124,6 +124,9 @@ else()
   list(APPEND header_exclusions PATTERN postscript_map.hpp EXCLUDE)
 endif()
 
+if(MAPPLOT_SERVED)
+  set(mapplot_served_requires Qt6HttpServer Qt6WebSockets)
+endif()
 if(MAPPLOT_SCREEN)
   list(APPEND mapplot_components screenmap)
   mapplot_install_export_set(screenmap
@@ -131,7 +134,7 @@ if(MAPPLOT_SCREEN)
   mapplot_install_pkg_config(screenmap
     "mapplot's maps in windows on Qt 6: screen_map, the Julia zoom"
     LIBRARIES mapplot_julia_zoom mapplot_screenmap
-    STATIC_REQUIRES Qt6Widgets
+    STATIC_REQUIRES Qt6Widgets ${mapplot_served_requires}
     STATIC_LIBS -pthread)
   install(TARGETS julia_zoom RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 else()
@@ -150,7 +153,7 @@ if(TARGET mapplot_parallel)
   mapplot_install_pkg_config(parallel
     "mapplot's maps of grids split across MPI ranks: parallel screen_map, postscript_map, data_map"
     LIBRARIES mapplot_parallel mapplot_julia_zoom mapplot_screenmap mapplot_psmap mapplot_datamap
-    STATIC_REQUIRES ompi-c Qt6Widgets x11 libpng zlib
+    STATIC_REQUIRES ompi-c Qt6Widgets ${mapplot_served_requires} x11 libpng zlib
     STATIC_LIBS -L${pgplot_library_dir} -lcpgplot -lpgplot -lgfortran -lm -pthread)
 else()
   list(APPEND header_exclusions PATTERN parallel_map.hpp EXCLUDE)

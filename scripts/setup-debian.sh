@@ -16,6 +16,8 @@ packages=(
   locales
   # the parallel maps and their tests under mpiexec
   libopenmpi-dev openmpi-bin
+  # the served windows, and their tests in a real browser
+  qt6-httpserver-dev qt6-websockets-dev chromium chromium-driver python3-selenium
 )
 
 as_root() {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "julia_zoom/video/video_format.hpp"
+#include "platform/served/served_address.hpp"
 
 namespace mapplot {
 namespace {
@@ -14,6 +15,7 @@ constexpr std::string_view program_name = "julia_zoom";
 // Shown by --help, and on standard error after a usage error.
 constexpr std::string_view usage_text =
     "Usage: julia_zoom [--frames DIR] [--video FILE [--fps N]] [--offscreen]\n"
+    "                  [--serve[=[HOST:]PORT]]\n"
     "       julia_zoom --explore[=FRAME] [--offscreen]\n"
     "       julia_zoom --help | --version\n"
     "\n"
@@ -29,6 +31,11 @@ constexpr std::string_view usage_text =
     "                 zooms, dragging pans, Home returns, Ctrl+S saves the window;\n"
     "                 off screen, saves that view as julia_explore-FRAME.png\n"
     "  --offscreen    run without showing windows, even where there is a display\n"
+    "  --serve[=[HOST:]PORT]  also serve window 101 to a web browser, at\n"
+    "                 127.0.0.1:8470 unless given (port 0: any free port); the\n"
+    "                 address to open, with its access token, goes to standard\n"
+    "                 error. While a browser watches, the zoom keeps its pace\n"
+    "                 and waits at the end until it is closed from the page\n"
     "  --help         show this text and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -84,6 +91,14 @@ parsed_zoom_command_line parse_zoom_command_line(const std::vector<std::string>&
       }
       continue;
     }
+    if (name == "serve") {
+      if (options.serve_address) return fail("--serve is given more than once");
+      const std::string text = attached.value_or("");
+      const parsed_served_address address = parse_served_address(text);
+      if (!address.error.empty()) return fail("--serve=" + text + ": " + address.error);
+      options.serve_address = text;
+      continue;
+    }
     bool* flag = name == "help"        ? &options.show_help
                  : name == "version"   ? &options.show_version
                  : name == "offscreen" ? &options.off_screen
@@ -129,6 +144,8 @@ parsed_zoom_command_line parse_zoom_command_line(const std::vector<std::string>&
   }
   if (options.explore_frame && (frames || video))
     return fail("--explore does not keep frames; leave out --frames and --video");
+  if (options.explore_frame && options.serve_address)
+    return fail("--explore is not served; leave out --serve");
   return parsed;
 }
 
@@ -154,6 +171,7 @@ std::optional<int> read_zoom_command_line(int argc, char** argv, zoom_options& o
   }
   // The windowing layer reads this when it starts.
   if (options.off_screen) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (options.serve_address) ::setenv("MAPPLOT_SERVE", options.serve_address->c_str(), 1);
   return std::nullopt;
 }
 

@@ -17,6 +17,7 @@ struct zoom_options {
   int video_frame_rate = 30;                           // --fps N
   bool off_screen = false;                             // --offscreen
   std::optional<int> explore_frame;                    // --explore[=FRAME]
+  std::optional<std::string> serve_address;            // --serve[=[HOST:]PORT], as given
 };
 
 inline constexpr int lowest_video_frame_rate = 1;
@@ -33,8 +34,9 @@ parsed_zoom_command_line parse_zoom_command_line(const std::vector<std::string>&
 // For main, before the windowing layer starts: parses the command line into
 // `options`, answers --help and --version on standard output and a usage
 // error (usage on standard error) and returns the exit status when the
-// program ends there: 0, or 2 for a usage error. --offscreen takes effect
-// here, since the platform is chosen when the windowing layer starts.
+// program ends there: 0, or 2 for a usage error. --offscreen and --serve take
+// effect here (QT_QPA_PLATFORM, MAPPLOT_SERVE), since the windowing layer
+// reads them when it starts.
 std::optional<int> read_zoom_command_line(int argc, char** argv, zoom_options& options);
 
 }  // namespace mapplot

@@ -36,6 +36,18 @@ namespace mapplot {
 ///   "<application_name>-window-<number>-<frame>.png" in the current folder
 ///   (written whole or not at all) and says so in the console.
 ///
+/// With the environment variable `MAPPLOT_SERVE=[HOST:]PORT` set (empty:
+/// 127.0.0.1:8470; port 0: any free port), the graphics windows are also
+/// served to web browsers, on screen and off screen: one line on standard
+/// error gives the address to open, with the run's random token
+/// ("http://127.0.0.1:8470/?token=..."); every request without the token is
+/// answered 403. The page shows each window live and has the windows' keys,
+/// readout, zoom and pan. While a browser watches, frames keep the on-screen
+/// pace, and at the end the run waits until it is closed from the page, the
+/// last browser leaves or a signal comes; with nobody watching nothing
+/// changes. A value that is no address, or a port that cannot be listened
+/// on, ends the run before `program` starts (one line, EXIT_FAILURE).
+///
 /// An exception that escapes `program` is a fatal error: its message is
 /// shown (a message box on screen, a line on standard error off screen;
 /// std::bad_alloc as "insufficient virtual memory") and the run ends with

@@ -75,6 +75,11 @@ class MAPPLOT_API screen_session {
 
   /// Starts the session.
   /// \param console  Receives the console lines; empty for standard output.
+  /// With MAPPLOT_SERVE set, the session's windows are also served to web
+  /// browsers, as run_windowed_program() describes (with no wait at the end).
+  ///
+  /// \throws std::runtime_error  MAPPLOT_SERVE is set but is no address, or
+  ///         its port cannot be listened on.
   /// \throws std::logic_error  No QApplication exists, the calling thread
   ///         is not the application's thread, or a windowing layer is
   ///         running already (another session, or run_windowed_program()).

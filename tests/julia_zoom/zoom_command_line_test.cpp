@@ -44,6 +44,30 @@ TEST(ZoomCommandLine, ExploreTakesAFrameOfTheZoomOrStartsAtTheFirst) {
   EXPECT_NE(parse_zoom_command_line({"julia_zoom", "--explore", "--explore=2"}).error, "");
 }
 
+// --serve takes an optional [HOST:]PORT, never the next argument, and refuses
+// what the served windows could not listen at before anything runs.
+TEST(ZoomCommandLine, ServeTakesAnAttachedAddressAndRefusesWhatCannotBeListenedAt) {
+  EXPECT_FALSE(parse_zoom_command_line({"julia_zoom"}).options.serve_address);
+  const auto plain = parse_zoom_command_line({"julia_zoom", "--serve", "--offscreen"});
+  EXPECT_EQ(plain.error, "");
+  EXPECT_EQ(plain.options.serve_address, "");
+  EXPECT_TRUE(plain.options.off_screen);
+  for (const char* accepted : {"8470", "0", "65535", "127.0.0.1:0", "0.0.0.0:9000", "[::1]:8470",
+                               "localhost:8470", "10.1.2.3:"}) {
+    const auto parsed = parse_zoom_command_line({"julia_zoom", std::string("--serve=") + accepted});
+    EXPECT_EQ(parsed.error, "") << accepted;
+    EXPECT_EQ(parsed.options.serve_address, accepted);
+  }
+  for (const char* refused : {"65536", "-1", "84x", "::1:8470", "example.org:80", "1.2.3:80",
+                              "[::1", "127.0.0.1:8470:1"}) {
+    const auto parsed = parse_zoom_command_line({"julia_zoom", std::string("--serve=") + refused});
+    EXPECT_TRUE(parsed.error.starts_with(std::string("--serve=") + refused + ": ")) << parsed.error;
+  }
+  EXPECT_NE(parse_zoom_command_line({"julia_zoom", "--serve", "--serve=1"}).error, "");
+  EXPECT_EQ(parse_zoom_command_line({"julia_zoom", "--explore", "--serve"}).error,
+            "--explore is not served; leave out --serve");
+}
+
 // The frame rate's range is 1 to 1000, both ends included.
 TEST(ZoomCommandLine, FrameRatesAreAcceptedUpToTheEdgesOfTheirRangeAndNoFurther) {
   for (const int accepted : {1, 1000}) {

@@ -298,6 +298,92 @@ TEST(WindowCanvas, AStalledWindowStopsHoldingFramesUpUntilItPaintsAgain) {
   EXPECT_EQ(canvas.frame_number(), 5);
 }
 
+// A served viewer stands in for a window's paint: its sight of the presented
+// frame lets the next one through; the sight of an older one does not, but
+// says the viewer keeps up again after a stall.
+TEST(WindowCanvas, AFrameSeenElsewhereCountsAsItsPaintAndAnOlderOneEndsAStall) {
+  constexpr auto paint_wait = 1s;
+  window_canvas canvas(101, paint_wait);
+  frame_pace pace(0s);
+  canvas.set_shown(true);
+  draw_banded_frame(canvas, 1);
+  ASSERT_EQ(canvas.present(&pace), 1);
+  std::atomic<bool> presented{false};
+  std::thread second([&] {
+    draw_banded_frame(canvas, 2);
+    presented = canvas.present(&pace).has_value();
+  });
+  std::this_thread::sleep_for(50ms);
+  canvas.frame_seen(0);
+  canvas.frame_seen(2);  // not presented yet: no sight of it
+  std::this_thread::sleep_for(50ms);
+  EXPECT_FALSE(presented) << "a frame went on before the viewer saw the one before";
+  canvas.frame_seen(1);
+  second.join();
+  EXPECT_TRUE(presented);
+
+  // Frame 2 unseen: frame 3 waits out the paint wait, and the canvas stalls.
+  draw_banded_frame(canvas, 3);
+  const auto asked = std::chrono::steady_clock::now();
+  ASSERT_EQ(canvas.present(&pace), 3);
+  EXPECT_GE(std::chrono::steady_clock::now() - asked, paint_wait / 2);
+  // A late sight of frame 2 ends the stall: frame 4 waits for frame 3's again.
+  canvas.frame_seen(2);
+  presented = false;
+  std::thread fourth([&] {
+    draw_banded_frame(canvas, 4);
+    presented = canvas.present(&pace).has_value();
+  });
+  std::this_thread::sleep_for(50ms);
+  EXPECT_FALSE(presented) << "still stalled after the viewer caught up";
+  canvas.frame_seen(3);
+  fourth.join();
+  EXPECT_TRUE(presented);
+}
+
+// Off screen nothing waits, unless someone watches the served windows: then
+// frames keep the pace (a pause holds them), and once nobody watches any
+// more the run goes on by itself.
+TEST(QtWindowSystem, OffScreenFramesKeepThePaceOnlyWhileWatched) {
+  qt_window_system system(display_mode::off_screen);
+  system.open_graphics_window(101, "watched");
+  system.set_viewport(0, 0, 9, 9);
+  system.pace().pause();
+  system.draw_rectangle(rectangle_style::filled, 0, 0, 9, 9);
+  system.present_frame();  // unwatched: the pause does not hold it
+  EXPECT_EQ(system.canvases().numbered(101).frame_number(), 1);
+
+  system.set_watched(true);
+  system.canvases().numbered(101).frame_seen(1);
+  std::atomic<bool> presented{false};
+  std::thread program([&] {
+    system.draw_rectangle(rectangle_style::filled, 0, 0, 9, 9);
+    system.present_frame();
+    presented = true;
+  });
+  std::this_thread::sleep_for(100ms);
+  EXPECT_FALSE(presented) << "a watched run went past the pause";
+  system.pace().step();
+  EXPECT_TRUE(becomes_true([&] { return presented.load(); }));
+  program.join();
+  EXPECT_EQ(system.canvases().numbered(101).frame_number(), 2);
+
+  // Frame 2 is not seen and the pause holds: the last viewer leaving lets
+  // the run go on.
+  presented = false;
+  std::thread unwatched([&] {
+    system.draw_rectangle(rectangle_style::filled, 0, 0, 9, 9);
+    system.present_frame();
+    presented = true;
+  });
+  std::this_thread::sleep_for(100ms);
+  EXPECT_FALSE(presented);
+  system.set_watched(false);
+  EXPECT_TRUE(becomes_true([&] { return presented.load(); }));
+  unwatched.join();
+  EXPECT_FALSE(system.pace().paused());
+}
+
 class FrameReceivers : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testing::ensure_qt_application(); }

@@ -12,6 +12,7 @@
 #include "platform/qt/standard_descriptors.hpp"
 #include "platform/qt/startup_messages.hpp"
 #include "platform/qt/windowing_layer_claim.hpp"
+#include "platform/served/served_windows.hpp"
 
 namespace mapplot {
 namespace {
@@ -34,9 +35,15 @@ int run_layer(int argc, char** argv, std::string_view application_name,
   const QString name =
       QString::fromUtf8(application_name.data(), static_cast<qsizetype>(application_name.size()));
   application.setApplicationName(name);
-  if (off_screen) return run_off_screen(program, application_name);
-  on_screen_run run(application, name);
-  return run.run(program);
+  try {
+    if (off_screen) return run_off_screen(program, application_name);
+    on_screen_run run(application, name);
+    return run.run(program);
+  } catch (const serving_failure& error) {
+    // The windows could not be served as asked: nothing has run yet.
+    print_on_standard_error(error.what());
+    return EXIT_FAILURE;
+  }
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -18,6 +20,7 @@
 #include "platform/qt/program_routine.hpp"
 #include "platform/qt/qt_window_system.hpp"
 #include "platform/qt/standard_output_console.hpp"
+#include "platform/served/served_windows.hpp"
 
 namespace mapplot {
 namespace {
@@ -61,6 +64,10 @@ class end_signal {
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = ::write(descriptor_, &one, sizeof one);
   }
+  void lower() const {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t read = ::read(descriptor_, &count, sizeof count);
+  }
   int descriptor() const { return descriptor_; }
 
  private:
@@ -85,10 +92,34 @@ void wait_for_end(const end_signal& ended, qt_window_system& system) {
   }
 }
 
+// Main thread, after the run: while someone watches the served windows, the
+// run waits as a window would with its closing question, until a viewer
+// closes it from the page, the last viewer leaves, or a signal comes.
+void wait_for_viewers(const served_windows& served, const end_signal& changed,
+                      const std::atomic<bool>& close_requested) {
+  if (served.viewer_count() == 0) return;
+  print_on_standard_error("finished; the served page closes it (or press Ctrl+C)");
+  pollfd watched[2] = {{changed.descriptor(), POLLIN, 0}, {cancellation_descriptor(), POLLIN, 0}};
+  while (!close_requested && served.viewer_count() > 0 && !cancellation_requested()) {
+    if (::poll(watched, 2, -1) < 0 && errno != EINTR) return;
+    if (watched[0].revents != 0) changed.lower();
+  }
+}
+
 }  // namespace
 
 int run_off_screen(const std::function<void()>& program, std::string_view application_name) {
   qt_window_system system(display_mode::off_screen);
+  const end_signal viewers_changed;
+  std::atomic<bool> close_requested{false};
+  const std::unique_ptr<served_windows> served =
+      serve_windows_if_asked(system, {.close_requested =
+                                          [&] {
+                                            close_requested = true;
+                                            viewers_changed.raise();
+                                          },
+                                      .viewers_changed = [&] { viewers_changed.raise(); },
+                                      .pause_changed = {}});
   standard_output_console console;
   console_sink* replaced = install_console_sink(&console);
   install_window_system(&system);
@@ -111,6 +142,10 @@ int run_off_screen(const std::function<void()>& program, std::string_view applic
   const bool complete = end == routine_end::completed && !cancellation_requested();
   const int status =
       complete && save_pictures(system, application_name) ? EXIT_SUCCESS : EXIT_FAILURE;
+  if (served && !cancellation_requested()) {
+    served->program_finished(complete);
+    wait_for_viewers(*served, viewers_changed, close_requested);
+  }
   return checked_standard_output(status, console.error());
 }
 

@@ -11,6 +11,7 @@
 #include "platform/qt/program_messages.hpp"
 #include "platform/qt/screen_placement.hpp"
 #include "platform/qt/window_destruction_watch.hpp"
+#include "platform/served/served_windows.hpp"
 
 namespace mapplot {
 namespace {
@@ -47,6 +48,18 @@ on_screen_run::on_screen_run(QApplication& application, const QString& applicati
           Qt::QueuedConnection);
   connect(&cancellation_watch_, &QSocketNotifier::activated, this,
           &on_screen_run::take_cancellation);
+  served_ = serve_windows_if_asked(
+      system_, {.close_requested =
+                    [this] {
+                      QMetaObject::invokeMethod(
+                          this, [this] { take_page_close(); }, Qt::QueuedConnection);
+                    },
+                .viewers_changed = {},
+                .pause_changed =
+                    [this] {
+                      QMetaObject::invokeMethod(
+                          this, [this] { views_.show_pause_state(); }, Qt::QueuedConnection);
+                    }});
 }
 
 on_screen_run::~on_screen_run() {
@@ -108,6 +121,8 @@ void on_screen_run::start_routine() {
 void on_screen_run::take_routine_end(routine_end end) {
   worker_.join();
   routine_end_ = end;
+  if (served_)
+    served_->program_finished(end == routine_end::completed && !cancellation_requested());
   if (closed_while_running_) {
     print_on_standard_error("stopped: the frame window was closed before the program had finished");
   }
@@ -150,6 +165,13 @@ void on_screen_run::take_frame_closed() {
   }
   closed_while_running_ = true;
   request_cancellation();
+}
+
+void on_screen_run::take_page_close() {
+  // Only a finished program is closed from the page; the closing question,
+  // if it is being asked, goes with the event loop.
+  if (!routine_end_) return;
+  finish(*routine_end_ == routine_end::completed ? EXIT_SUCCESS : EXIT_FAILURE);
 }
 
 void on_screen_run::take_cancellation() {

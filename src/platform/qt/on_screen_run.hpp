@@ -20,6 +20,7 @@ class QApplication;
 
 namespace mapplot {
 
+class served_windows;
 class window_destruction_watch;
 
 // A program run on screen, on the GUI thread: the frame window with its
@@ -49,6 +50,8 @@ class on_screen_run final : public QObject {
   void ask_whether_to_close();
   void take_frame_closed();
   void take_cancellation();
+  // A viewer of the served windows closed the program from the page.
+  void take_page_close();
   // The first decision on the exit status stands; every event loop ends.
   void finish(int status);
 
@@ -67,6 +70,8 @@ class on_screen_run final : public QObject {
   std::optional<routine_end> routine_end_;
   bool closed_while_running_ = false;
   std::optional<int> status_;
+  // Last, so that it goes first: it reads the system's canvases.
+  std::unique_ptr<served_windows> served_;
 };
 
 }  // namespace mapplot

@@ -62,6 +62,19 @@ void qt_window_system::attach_console_window() {
   console_window_ = true;
 }
 
+void qt_window_system::set_frame_watcher(std::function<void(int)> watcher) {
+  frame_watcher_ = std::move(watcher);
+}
+
+void qt_window_system::set_watched(bool watched) {
+  if (on_screen()) return;
+  watched_ = watched;
+  // Off screen the watchers stand in for the windows: without them nothing
+  // waits for a paint, and nothing stays paused.
+  for (window_canvas* canvas : canvases_.all()) canvas->set_shown(watched);
+  if (!watched) pace_.resume();
+}
+
 void qt_window_system::throw_if_layer_cancelled() const {
   if (cancelled_ || cancellation_requested()) throw program_cancelled();
 }
@@ -286,7 +299,9 @@ void qt_window_system::present_unpresented() {
 
 void qt_window_system::present(window_canvas& canvas) {
   throw_if_cancelled();
-  const auto frame_number = canvas.present(on_screen() ? &pace_ : nullptr);
+  // Off screen a canvas made while someone watches is watched too.
+  if (!on_screen() && watched_) canvas.set_shown(true);
+  const auto frame_number = canvas.present(paced() ? &pace_ : nullptr);
   if (!frame_number) {
     // Nothing drawn, or the wait for the paint or the pace was cancelled.
     if (canvas.cancelled()) throw program_cancelled();
@@ -302,6 +317,8 @@ void qt_window_system::present(window_canvas& canvas) {
     // waits for this one's paint from the start.
     if (!console || console_window_) canvas.set_shown(true);
   }
+
+  if (frame_watcher_) frame_watcher_(canvas.number());
 
   // The back picture is the presented one until the next drawing, and only
   // this thread draws.

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -61,6 +62,15 @@ class qt_window_system final : public QObject, public window_system {
   void present_unpresented();
 
   display_mode mode() const { return mode_; }
+
+  // Before the program's thread starts: `watcher` is called on the program's
+  // thread with a window's number each time that window presents a frame (the
+  // served windows pass it on to their viewers). It must not wait.
+  void set_frame_watcher(std::function<void(int)> watcher);
+  // Any thread: off screen, whether someone watches the frames elsewhere, so
+  // that presenting keeps the pace and waits for them as it does on screen.
+  void set_watched(bool watched);
+  bool watched() const { return watched_; }
   // The pace of presented frames on screen, for all windows.
   frame_pace& pace() { return pace_; }
   window_canvases& canvases() { return canvases_; }
@@ -117,6 +127,7 @@ class qt_window_system final : public QObject, public window_system {
   void present(window_canvas& canvas);
   void wait_for_console_line();
   bool on_screen() const { return mode_ == display_mode::on_screen; }
+  bool paced() const { return on_screen() || watched_; }
 
   const display_mode mode_;
   frame_pace pace_;
@@ -126,6 +137,8 @@ class qt_window_system final : public QObject, public window_system {
   bool console_shows_picture_ = false;  // program thread
   std::atomic<bool> cancelled_{false};
   std::atomic<bool> console_window_{false};
+  std::atomic<bool> watched_{false};
+  std::function<void(int)> frame_watcher_;
 
   std::mutex input_lock_;
   std::condition_variable input_arrived_;

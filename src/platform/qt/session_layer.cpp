@@ -7,6 +7,7 @@
 
 #include "platform/cancellation.hpp"
 #include "platform/qt/session_window_system.hpp"
+#include "platform/served/served_windows.hpp"
 
 namespace mapplot {
 namespace {
@@ -34,6 +35,14 @@ session_layer::session_layer(screen_session::console_callback console, display_m
   reset_cancellation();
   if (mode == display_mode::on_screen)
     views_.emplace(system_, nullptr, graphics_window_closing::ends_its_drawing);
+  // MAPPLOT_SERVE serves the session's windows too; a session has no end to
+  // wait at, so nothing is closed from the page.
+  served_ = serve_windows_if_asked(
+      system_, {.close_requested = {}, .viewers_changed = {}, .pause_changed = [this] {
+                  if (!views_) return;
+                  QMetaObject::invokeMethod(
+                      &*views_, [this] { views_->show_pause_state(); }, Qt::QueuedConnection);
+                }});
   if (console) console_.emplace(std::move(console));
   replaced_sink_ = install_console_sink(console_ ? &*console_ : nullptr);
   installed_gateway().attach(system_);
@@ -46,6 +55,9 @@ session_layer::~session_layer() {
   installed_gateway().detach();
   install_window_system(nullptr);
   install_console_sink(replaced_sink_);
+  // Nothing presents frames any more; the served windows go before the
+  // windows whose pause they show.
+  served_.reset();
   views_.reset();
 }
 

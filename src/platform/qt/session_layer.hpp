@@ -2,6 +2,7 @@
 
 #include <mapplot/console.hpp>
 #include <mapplot/screen_session.hpp>
+#include <memory>
 #include <optional>
 
 #include "platform/qt/qt_window_system.hpp"
@@ -12,6 +13,7 @@
 namespace mapplot {
 
 class graphics_view;
+class served_windows;
 
 // Claims the windowing layer for a session's life; checked before anything
 // is made.
@@ -59,6 +61,8 @@ class session_layer {
   std::optional<window_views> views_;
   std::optional<callback_console> console_;
   console_sink* replaced_sink_ = nullptr;
+  // Last, so that it goes first: it reads the system's canvases.
+  std::unique_ptr<served_windows> served_;
 };
 
 }  // namespace mapplot

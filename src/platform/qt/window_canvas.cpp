@@ -44,6 +44,17 @@ std::optional<long long> window_canvas::present(frame_pace* pace) {
   return ++frame_number_;
 }
 
+void window_canvas::frame_seen(long long frame_number) {
+  {
+    std::scoped_lock lock(lock_);
+    if (frame_number > frame_number_) return;
+    // An older frame seen late still says the viewer keeps up again.
+    paint_stalled_ = false;
+    if (frame_number == frame_number_) painted_ = true;
+  }
+  painted_or_hidden_.notify_all();
+}
+
 void window_canvas::set_shown(bool shown) {
   {
     std::scoped_lock lock(lock_);
@@ -101,6 +112,11 @@ numbered_picture window_canvas::presented_numbered_picture() const {
 std::optional<placed_map> window_canvas::presented_map() const {
   std::scoped_lock lock(lock_);
   return front_map_;
+}
+
+canvas_frame window_canvas::presented() const {
+  std::scoped_lock lock(lock_);
+  return {front_.copy(), frame_number_, front_map_};
 }
 
 long long window_canvas::frame_number() const {

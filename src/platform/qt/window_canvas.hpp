@@ -45,6 +45,14 @@ struct numbered_picture {
   long long frame_number = 0;
 };
 
+// A presented frame whole: its picture, number and the map it shows, taken
+// together so that they belong to the same frame.
+struct canvas_frame {
+  QImage picture;  // null before the first frame
+  long long frame_number = 0;
+  std::optional<placed_map> map;
+};
+
 // One window's pictures and the hand-off between two threads. The program's
 // thread composes a frame in the back picture, which no other thread ever
 // reads, and presents it: the back picture is copied whole into the front
@@ -109,6 +117,10 @@ class window_canvas {
     }
     painted_or_hidden_.notify_all();
   }
+  // Any thread: frame `frame_number` has been seen elsewhere (a served viewer
+  // showed it where no window paints), which counts as its paint. An older
+  // frame's sighting only ends a stall: the next frame is waited for again.
+  void frame_seen(long long frame_number);
   // Whether the window is shown, or about to be (GUI thread, or the layer as it
   // asks for the window to be shown); a hidden one is not waited for.
   void set_shown(bool shown);
@@ -130,6 +142,7 @@ class window_canvas {
   std::optional<window_picture> presented_picture() const;
   numbered_picture presented_numbered_picture() const;  // a copy
   std::optional<placed_map> presented_map() const;      // the map the presented frame shows
+  canvas_frame presented() const;                       // a copy
   long long frame_number() const;
   std::string title() const;
   void set_title(std::string title);

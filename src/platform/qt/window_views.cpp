@@ -124,4 +124,9 @@ void window_views::carry_out(window_command command) {
   for (const auto& [number, each] : views_) each->set_paused(pace_.paused());
 }
 
+void window_views::show_pause_state() {
+  for (const auto& [number, each] : views_) each->set_paused(pace_.paused());
+  if (frame_ != nullptr) frame_->set_paused(pace_.paused());
+}
+
 }  // namespace mapplot

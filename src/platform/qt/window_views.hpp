@@ -38,6 +38,9 @@ class window_views final : public QObject {
 
   // The graphics window showing window `number`, or null while it has none.
   graphics_view* graphics_window(int number) const;
+  // The pace was paused or resumed from elsewhere (a served page): the
+  // windows and the frame window's title say so.
+  void show_pause_state();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
