@@ -170,6 +170,8 @@ void follow_layout(map_widget_state& state, const pixel_rectangle& area) {
   const long double centre_y = view.y1 + (view.y2 - view.y1) / 2;
   view = {centre_x - half_width, centre_y - half_height, centre_x + half_width,
           centre_y + half_height};
+  // The view moved on: a refusal from before no longer describes it.
+  state.inspection.stop.clear();
 }
 
 // The strip's passing message: why there is no map, why the function gave no

@@ -257,6 +257,8 @@ TEST_F(FunctionMap, AResizeAtTheCheckedLimitKeepsThePixelsSpacing) {
   ASSERT_NE(widget.readout().indexOf(QStringLiteral("too fine")), -1);
   widget.resize(900, 700);
   computed_picture();
+  EXPECT_EQ(widget.readout().indexOf(QStringLiteral("too fine")), -1)
+      << "a refusal outlived the view it refused";
   {
     const std::lock_guard lock(asked->mutex);
     for (const map_viewport& view : asked->viewports) {
