@@ -14,6 +14,15 @@ bool numeric_address(const std::string& host) {
          ::inet_pton(AF_INET6, host.c_str(), bytes) == 1;
 }
 
+// Text in single quotes. Built by appending: GCC 12 at -O3 warns falsely
+// (-Wrestrict) about a literal prepended to a temporary string.
+std::string quoted(std::string_view text) {
+  std::string result = "'";
+  result.append(text);
+  result += '\'';
+  return result;
+}
+
 }  // namespace
 
 parsed_served_address parse_served_address(std::string_view text) {
@@ -30,16 +39,14 @@ parsed_served_address parse_served_address(std::string_view text) {
     }
     address.host = host == "localhost" ? std::string("127.0.0.1") : std::string(host);
     if (!numeric_address(address.host))
-      return {.address = {},
-              .error = "'" + std::string(host) + "' is not a numeric address (e.g. 127.0.0.1)"};
+      return {.address = {}, .error = quoted(host) + " is not a numeric address (e.g. 127.0.0.1)"};
   }
   if (!port_text.empty()) {
     int port = -1;
     const char* end = port_text.data() + port_text.size();
     const auto [stop, error] = std::from_chars(port_text.data(), end, port);
     if (error != std::errc{} || stop != end || port < 0 || port > 65535)
-      return {.address = {},
-              .error = "'" + std::string(port_text) + "' is not a port (0 to 65535)"};
+      return {.address = {}, .error = quoted(port_text) + " is not a port (0 to 65535)"};
     address.port = port;
   }
   return {.address = address, .error = {}};
@@ -50,8 +57,8 @@ parsed_served_address served_address_from_environment() {
   if (value == nullptr) return {};
   parsed_served_address parsed = parse_served_address(value);
   if (!parsed.error.empty())
-    parsed.error =
-        "MAPPLOT_SERVE=" + std::string(value) + ": " + parsed.error + " (expected [HOST:]PORT)";
+    parsed.error = std::string("MAPPLOT_SERVE=").append(value) + ": " + parsed.error +
+                   " (expected [HOST:]PORT)";
   return parsed;
 }
 
