@@ -68,7 +68,7 @@ struct map_widget_state;
 /// strip of readout lines along the bottom, laid out for the widget's size
 /// and drawn at the screen's device pixel ratio.
 ///
-/// The widget can be inspected as graphics windows are: hovering shows the
+/// The widget answers the mouse as graphics windows do: hovering shows the
 /// point under the cursor and the cell drawn there, with its value (under
 /// `logscale` also its logarithm); the mouse wheel zooms around the cursor,
 /// dragging with the left button pans, Home or a double-click shows the

@@ -11,7 +11,7 @@ namespace mapplot {
 
 // The view arithmetic of a map of values, in pixels of a viewport and world
 // coordinates: the whole map's extent, the world point under a pixel, and
-// which cell a pixel shows. The user's zoom and pan are the inspection's.
+// which cell a pixel shows. The user's zoom and pan live in map_viewing.
 
 // The world shown across a viewport, y upwards: x1 at its left edge, x2 at
 // its right, y1 at its bottom, y2 at its top.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/inspection/map_inspection.hpp"
+#include "platform/viewing/map_viewing.hpp"
 #include "platform/world_transform.hpp"
 
 namespace mapplot {

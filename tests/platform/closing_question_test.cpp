@@ -85,7 +85,7 @@ TEST(ClosingQuestion, TheGraphicsWindowsAnswerWhileItIsAskedAndYesEndsTheRun) {
 
   int status = -1;
   {
-    on_screen_run run(*qApp, QStringLiteral("inspected"));
+    on_screen_run run(*qApp, QStringLiteral("viewed"));
     status = run.run([] {
       const std::vector<double> x{0, 1}, y{0, 1}, values{0, 1, 2, 3};
       screen_map(x, y, values, {.ownwindow = true});

@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/inspection/map_inspection.hpp"
+#include "platform/viewing/map_viewing.hpp"
 #include "platform/qt/graphics_view.hpp"
 #include "platform/qt/qt_window_system.hpp"
 #include "platform/qt/window_canvases.hpp"
@@ -46,7 +46,7 @@ std::shared_ptr<const map_data> known_map(double offset) {
 // right standing for the legend.
 void present_map(qt_window_system& system, std::shared_ptr<const map_data> map) {
   std::thread program([&] {
-    system.open_graphics_window(101, "Inspected");
+    system.open_graphics_window(101, "Viewed");
     system.focus_graphics_window(101);
     system.clear_window();
     system.set_viewport(left, top, right, bottom);
@@ -92,7 +92,7 @@ QImage on_the_picture(graphics_view& view) {
   return shown.copy(0, 0, shown.width(), shown.height() - view.strip_height());
 }
 
-class GraphicsViewInspection : public ::testing::Test {
+class GraphicsViewReadoutAndZoom : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testing::ensure_qt_application(); }
   void SetUp() override {
@@ -105,7 +105,7 @@ class GraphicsViewInspection : public ::testing::Test {
   std::unique_ptr<graphics_view> view;
 };
 
-TEST_F(GraphicsViewInspection, HoverNamesTheCellDrawnThereAndThePoint) {
+TEST_F(GraphicsViewReadoutAndZoom, HoverNamesTheCellDrawnThereAndThePoint) {
   move_to(*view, centre_of_cell(2, 1));
   const QStringList lines = view->status_lines();
   ASSERT_EQ(lines.size(), 4) << lines.join('|').toStdString();
@@ -119,7 +119,7 @@ TEST_F(GraphicsViewInspection, HoverNamesTheCellDrawnThereAndThePoint) {
   EXPECT_TRUE(view->status_lines()[2].isEmpty());
 }
 
-TEST_F(GraphicsViewInspection, UnderALogarithmicScaleTheValueComesWithItsLogarithm) {
+TEST_F(GraphicsViewReadoutAndZoom, UnderALogarithmicScaleTheValueComesWithItsLogarithm) {
   auto logarithmic = std::make_shared<map_data>(*known_map(1));
   logarithmic->logscale = true;
   logarithmic->zmin = 0;
@@ -131,7 +131,7 @@ TEST_F(GraphicsViewInspection, UnderALogarithmicScaleTheValueComesWithItsLogarit
             QStringLiteral("cell 2, 1   x = 2   y = 1   value = 13   log = 1.1139433523068367"));
 }
 
-TEST_F(GraphicsViewInspection, TheWheelDrawsTheZoomFromTheValuesAndHomeRestoresEveryPixel) {
+TEST_F(GraphicsViewReadoutAndZoom, TheWheelDrawsTheZoomFromTheValuesAndHomeRestoresEveryPixel) {
   const QImage program_picture = system.presented_image(101);
   EXPECT_EQ(shown_on_screen(*view).size(), program_picture.size() + QSize(0, view->strip_height()))
       << "the strip has room of its own under the picture";
@@ -192,23 +192,23 @@ TEST_F(GraphicsViewInspection, TheWheelDrawsTheZoomFromTheValuesAndHomeRestoresE
 // saying so; from either limit the other way is open.
 TEST(MapViewZoom, ZoomStopsAtAMillionthAndAtAThousandTimesTheWholeMap) {
   const auto map =
-      inspected_values(known_map(0), inspection_view{-0.5, -0.5, columns - 0.5, rows - 0.5});
+      viewed_values(known_map(0), plane_view{-0.5, -0.5, columns - 0.5, rows - 0.5});
   const pixel_rectangle viewport{left, top, right, bottom};
-  map_inspection inspection = inspection_of(*map);
+  map_viewing viewing = viewing_of(*map);
   const auto share = [&] {
-    return (inspection.view.x2 - inspection.view.x1) / (inspection.whole.x2 - inspection.whole.x1);
+    return (viewing.view.x2 - viewing.view.x1) / (viewing.whole.x2 - viewing.whole.x1);
   };
-  for (int notch = 0; notch < 200; ++notch) zoom_around(inspection, *map, viewport, {50, 60}, 1);
+  for (int notch = 0; notch < 200; ++notch) zoom_around(viewing, *map, viewport, {50, 60}, 1);
   EXPECT_GE(share(), 1e-6L);
   EXPECT_LT(share(), 1.25e-6L);
-  EXPECT_NE(inspection.stop.find("a millionth"), std::string::npos) << inspection.stop;
-  reset_view(inspection);
-  for (int notch = 0; notch < 240; ++notch) zoom_around(inspection, *map, viewport, {50, 60}, -1);
+  EXPECT_NE(viewing.stop.find("a millionth"), std::string::npos) << viewing.stop;
+  reset_view(viewing);
+  for (int notch = 0; notch < 240; ++notch) zoom_around(viewing, *map, viewport, {50, 60}, -1);
   EXPECT_LE(share(), 1000);
   EXPECT_GT(share(), 1000 / 1.25L);
-  EXPECT_NE(inspection.stop.find("1000 times"), std::string::npos) << inspection.stop;
-  zoom_around(inspection, *map, viewport, {50, 60}, 1);
-  EXPECT_TRUE(inspection.stop.empty());
+  EXPECT_NE(viewing.stop.find("1000 times"), std::string::npos) << viewing.stop;
+  zoom_around(viewing, *map, viewport, {50, 60}, 1);
+  EXPECT_TRUE(viewing.stop.empty());
 }
 
 // Deep in a zoom the cells are a few float steps wide: every pixel column
@@ -221,20 +221,20 @@ TEST(MapViewReadout, NeighbouringPixelsReadApartDeepInAZoom) {
   map->zmin = 15;
   map->zmax = 16;
   const pixel_rectangle viewport{left, top, right, bottom};
-  const auto inspected = inspected_values(map);
-  const map_inspection inspection = inspection_of(*inspected);
+  const auto viewed = viewed_values(map);
+  const map_viewing viewing = viewing_of(*viewed);
   std::set<std::string> points;
   for (int x = left; x <= right; ++x)
-    points.insert(inspected->reading_at(inspection.view, viewport, {x, 50}).point);
+    points.insert(viewed->reading_at(viewing.view, viewport, {x, 50}).point);
   EXPECT_EQ(points.size(), static_cast<std::size_t>(right - left + 1));
-  const std::string ranges = strip_lines(inspection, inspected.get(), viewport)[0];
+  const std::string ranges = strip_lines(viewing, viewed.get(), viewport)[0];
   EXPECT_EQ(ranges.rfind("x 1.3002425 .. 1.30024266", 0), 0u) << ranges;
   // The cell's own coordinates and value as the caller's floats write them.
-  EXPECT_EQ(inspected->reading_at(inspection.view, viewport, {left + 1, bottom - 1}).cell,
+  EXPECT_EQ(viewed->reading_at(viewing.view, viewport, {left + 1, bottom - 1}).cell,
             "cell 0, 0   x = 1.3002425   y = -0.6248106   value = 15");
 }
 
-TEST_F(GraphicsViewInspection, DraggingPansAndTheViewHoldsAcrossFrames) {
+TEST_F(GraphicsViewReadoutAndZoom, DraggingPansAndTheViewHoldsAcrossFrames) {
   const QImage first_frame = system.presented_image(101);
   wheel_at(*view, centre_of_cell(2, 2), 4);
   const QImage zoomed = view->shown_picture();
@@ -271,7 +271,7 @@ TEST_F(GraphicsViewInspection, DraggingPansAndTheViewHoldsAcrossFrames) {
   EXPECT_EQ(view->shown_picture(), second_frame);
 }
 
-TEST_F(GraphicsViewInspection, HelpListsTheKeysUntilAnyKeyAndPauseAndPaceAreSaid) {
+TEST_F(GraphicsViewReadoutAndZoom, HelpListsTheKeysUntilAnyKeyAndPauseAndPaceAreSaid) {
   const QImage program_picture = system.presented_image(101);
   press_key(*view, Qt::Key_F1);
   EXPECT_TRUE(view->help_shown());

@@ -42,7 +42,7 @@ int cell_changes(const QImage& picture, int y, int from, int to) {
   return changes;
 }
 
-TEST(WindowInspection, HoverWheelSaveAndHomeInARealWindow) {
+TEST(WindowReadoutAndZoom, HoverWheelSaveAndHomeInARealWindow) {
   x_server server;
   ASSERT_TRUE(server.ready()) << "Xvfb did not start";
   const temporary_folder scratch;
@@ -50,10 +50,10 @@ TEST(WindowInspection, HoverWheelSaveAndHomeInARealWindow) {
                               .unset_environment = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"},
                               .set_environment = {"DISPLAY=" + server.display()},
                               .working_directory = scratch.name()});
-  const std::string window = find_window(server, "^inspected map$", 120, program);
-  ASSERT_FALSE(window.empty()) << "no window titled \"inspected map\"";
+  const std::string window = find_window(server, "^viewed map$", 120, program);
+  ASSERT_FALSE(window.empty()) << "no window titled \"viewed map\"";
   server.run({"xdotool", "mousemove", "0", "0"});
-  const QImage program_picture = settled_shot(server, window, "inspected_whole");
+  const QImage program_picture = settled_shot(server, window, "viewed_whole");
   ASSERT_GT(program_picture.height(), picture_height) << "no room for the strip under the picture";
   // The map's square starts at (4, 4) and is as high as the picture allows.
   const int row = 100, from = 8, to = picture_height - 8;
@@ -62,13 +62,13 @@ TEST(WindowInspection, HoverWheelSaveAndHomeInARealWindow) {
 
   // Hovering writes the values under the cursor in the strip only.
   server.run({"xdotool", "mousemove", "--window", window, "60", "100"});
-  const QImage hovered = settled_shot(server, window, "inspected_hovered");
+  const QImage hovered = settled_shot(server, window, "viewed_hovered");
   EXPECT_NE(hovered, program_picture) << "nothing shown under the cursor";
   EXPECT_EQ(above_strip(hovered), above_strip(program_picture));
 
   // Three notches up: about twice as close, drawn again at the window's pixels.
   for (int notch = 0; notch < 3; ++notch) server.run({"xdotool", "click", "4"});
-  const QImage zoomed = settled_shot(server, window, "inspected_zoomed");
+  const QImage zoomed = settled_shot(server, window, "viewed_zoomed");
   EXPECT_NE(above_strip(zoomed), above_strip(program_picture));
   const int zoomed_changes = cell_changes(zoomed, row, from, to);
   EXPECT_GE(zoomed_changes, 2);
@@ -101,7 +101,7 @@ TEST(WindowInspection, HoverWheelSaveAndHomeInARealWindow) {
 
   server.run({"xdotool", "key", "--clearmodifiers", "Home"});
   server.run({"xdotool", "mousemove", "0", "0"});
-  EXPECT_EQ(settled_shot(server, window, "inspected_home"), program_picture)
+  EXPECT_EQ(settled_shot(server, window, "viewed_home"), program_picture)
       << "Home did not give back the program's picture";
 
   program.send_signal(SIGTERM);

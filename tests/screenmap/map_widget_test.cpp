@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "cell_by_cell_raster.hpp"
-#include "platform/inspection/map_inspection.hpp"
+#include "platform/viewing/map_viewing.hpp"
 #include "platform/map_view.hpp"
 #include "platform/qt_application.hpp"
 #include "screenmap/map_widget_layout.hpp"
@@ -30,7 +30,7 @@ std::string shortest(double value) {
   return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-map_view double_view(const inspection_view& view) {
+map_view double_view(const plane_view& view) {
   return {static_cast<double>(view.x1), static_cast<double>(view.y1), static_cast<double>(view.x2),
           static_cast<double>(view.y2)};
 }
@@ -84,13 +84,13 @@ class MapWidget : public ::testing::Test {
 
   map_view whole() const { return {data.x.front(), data.y.front(), data.x.back(), data.y.back()}; }
 
-  // The inspection a user's wheel and drags make, on the same map.
-  std::unique_ptr<inspected_map> model() const {
+  // The view a user's wheel and drags make, on the same map.
+  std::unique_ptr<viewed_map> model() const {
     auto map = std::make_shared<map_data>();
     map->x = data.x;
     map->y = data.y;
     map->values = map_values<double>(data.z);
-    return inspected_values(std::move(map));
+    return viewed_values(std::move(map));
   }
 
   void move_mouse(QPoint to, Qt::MouseButtons buttons) {
@@ -117,9 +117,9 @@ TEST_F(MapWidget, TheWheelZoomsAroundTheCursorAndDraggingPans) {
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(&widget, &wheel);
   const auto map = model();
-  map_inspection inspection = inspection_of(*map);
-  zoom_around(inspection, *map, layout.map, {cursor.x(), cursor.y()}, 3);
-  const map_view zoomed = double_view(inspection.view);
+  map_viewing viewing = viewing_of(*map);
+  zoom_around(viewing, *map, layout.map, {cursor.x(), cursor.y()}, 3);
+  const map_view zoomed = double_view(viewing.view);
   // The world point under the cursor stays there, and the view is half as wide.
   const world_point before = world_point_at(whole(), layout.map, {cursor.x(), cursor.y()});
   const world_point after = world_point_at(zoomed, layout.map, {cursor.x(), cursor.y()});
@@ -138,9 +138,9 @@ TEST_F(MapWidget, TheWheelZoomsAroundTheCursorAndDraggingPans) {
                       widget.mapToGlobal(QPointF(cursor + QPoint(40, -25))), Qt::LeftButton,
                       Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(&widget, &release);
-  start_drag(inspection, {cursor.x(), cursor.y()});
-  drag_to(inspection, *map, layout.map, {cursor.x() + 40, cursor.y() - 25});
-  EXPECT_EQ(differing_pixels(shown(), double_view(inspection.view)), 0);
+  start_drag(viewing, {cursor.x(), cursor.y()});
+  drag_to(viewing, *map, layout.map, {cursor.x() + 40, cursor.y() - 25});
+  EXPECT_EQ(differing_pixels(shown(), double_view(viewing.view)), 0);
 
   QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
   QApplication::sendEvent(&widget, &home);
@@ -155,10 +155,10 @@ TEST_F(MapWidget, AnAnimationKeepsTheUsersZoom) {
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(&widget, &wheel);
   const auto map = model();
-  map_inspection inspection = inspection_of(*map);
-  zoom_around(inspection, *map, layout.map, {cursor.x(), cursor.y()}, 2);
+  map_viewing viewing = viewing_of(*map);
+  zoom_around(viewing, *map, layout.map, {cursor.x(), cursor.y()}, 2);
   widget.set_map(data.x, data.y, data.z, {.title = "Field"});
-  EXPECT_EQ(differing_pixels(shown(), double_view(inspection.view)), 0);
+  EXPECT_EQ(differing_pixels(shown(), double_view(viewing.view)), 0);
 }
 
 // At a thousand positions over the uneven grid, the readout names the cell

@@ -406,7 +406,7 @@ def cell_reading(driver, window, x, y):
                     20, 'a strip')
 
 
-def scenario_inspection():
+def scenario_viewing():
     program = served_program([ARGUMENTS.map, '3', '0', 'hold'])
     driver = browser()
     try:
@@ -602,7 +602,7 @@ def scenario_on_screen():
 
 
 SCENARIOS = [scenario_token_and_malformed_requests, scenario_zoom_frames_whole_and_unchanged_output,
-             scenario_inspection, scenario_two_browsers_and_a_stalled_viewer,
+             scenario_viewing, scenario_two_browsers_and_a_stalled_viewer,
              scenario_unwatched_and_signalled_runs, scenario_on_screen]
 
 

@@ -27,7 +27,7 @@ class window_destruction_watch;
 // console, the windows, and the routine on a thread of its own, started once
 // the frame window is up. When the routine returns, the frame window says so
 // and asks whether to close, modal to the frame window alone, so that the
-// last frame stays inspectable in the graphics windows. Closing the frame
+// last frame stays viewable in the graphics windows. Closing the frame
 // window while the routine runs, or a cancelling signal, cancels it; the run
 // ends once it has unwound.
 class on_screen_run final : public QObject {

@@ -135,7 +135,7 @@ void qt_window_system::clear_window() {
   draw_into_current([](QImage& image, const drawing_state&) {
     if (!image.isNull()) image.fill(Qt::black);
   });
-  // A cleared window shows no map to inspect.
+  // A cleared window shows no map to examine.
   current_->state().map.reset();
 }
 

@@ -1,12 +1,12 @@
-// The inspection of a map whose values are kept: drawn from the values at any
+// A map whose values are kept, as the user views it: drawn from the values at any
 // view, and read cell by cell as the program's picture shows them.
 #include <cmath>
 #include <type_traits>
 #include <variant>
 
-#include "platform/inspection/inspected_map.hpp"
-#include "platform/inspection/readout_numbers.hpp"
 #include "platform/map_view.hpp"
+#include "platform/viewing/readout_numbers.hpp"
+#include "platform/viewing/viewed_map.hpp"
 
 namespace mapplot {
 namespace {
@@ -16,7 +16,7 @@ namespace {
 constexpr long double narrowest_share = 1e-6L;
 constexpr long double widest_share = 1000;
 
-map_view double_view(const inspection_view& view) {
+map_view double_view(const plane_view& view) {
   return {static_cast<double>(view.x1), static_cast<double>(view.y1), static_cast<double>(view.x2),
           static_cast<double>(view.y2)};
 }
@@ -40,14 +40,14 @@ std::string cell_text(const map_data& map, const map_values<Value>& values, std:
   return text;
 }
 
-class kept_values final : public inspected_map {
+class kept_values final : public viewed_map {
  public:
-  kept_values(std::shared_ptr<const map_data> map, const inspection_view& whole)
+  kept_values(std::shared_ptr<const map_data> map, const plane_view& whole)
       : map_(std::move(map)), whole_(whole) {}
 
-  inspection_view whole() const override { return whole_; }
+  plane_view whole() const override { return whole_; }
 
-  std::string refusal(const inspection_view& view, const pixel_rectangle&) const override {
+  std::string refusal(const plane_view& view, const pixel_rectangle&) const override {
     const long double width = std::fabs(view.x2 - view.x1), height = std::fabs(view.y2 - view.y1);
     const long double whole_width = std::fabs(whole_.x2 - whole_.x1);
     const long double whole_height = std::fabs(whole_.y2 - whole_.y1);
@@ -62,23 +62,23 @@ class kept_values final : public inspected_map {
     return {};
   }
 
-  void paint(const inspection_view& view, const pixel_rectangle& viewport,
-             const pixel_rectangle& area, pixel_raster raster) const override {
+  void paint(const plane_view& view, const pixel_rectangle& viewport, const pixel_rectangle& area,
+             pixel_raster raster) const override {
     const auto clip = clipped(normalised(area), {0, 0, raster.width - 1, raster.height - 1});
     if (!clip) return;
     paint_map(*map_, find_cells_under_pixels(*map_, viewport, world_of(double_view(view)), *clip),
               raster);
   }
 
-  inspection_point point_at(const inspection_view& view, const pixel_rectangle& viewport,
-                            pixel_point pixel) const override {
+  plane_point point_at(const plane_view& view, const pixel_rectangle& viewport,
+                       pixel_point pixel) const override {
     const world_point point = world_point_at(double_view(view), viewport, pixel);
     return {point.x, point.y};
   }
 
-  map_reading reading_at(const inspection_view& view, const pixel_rectangle& viewport,
+  map_reading reading_at(const plane_view& view, const pixel_rectangle& viewport,
                          pixel_point pixel) const override {
-    const inspection_point point = point_at(view, viewport, pixel);
+    const plane_point point = point_at(view, viewport, pixel);
     const long double across = std::max(std::abs(viewport.right - viewport.left), 1);
     const long double down = std::max(std::abs(viewport.bottom - viewport.top), 1);
     map_reading reading;
@@ -100,16 +100,16 @@ class kept_values final : public inspected_map {
 
  private:
   std::shared_ptr<const map_data> map_;
-  inspection_view whole_;
+  plane_view whole_;
 };
 
 }  // namespace
 
-std::unique_ptr<inspected_map> inspected_values(std::shared_ptr<const map_data> map,
-                                                std::optional<inspection_view> whole) {
+std::unique_ptr<viewed_map> viewed_values(std::shared_ptr<const map_data> map,
+                                          std::optional<plane_view> whole) {
   if (!whole) {
     const map_view range = whole_map_view(*map);
-    whole = inspection_view{range.x1, range.y1, range.x2, range.y2};
+    whole = plane_view{range.x1, range.y1, range.x2, range.y2};
   }
   return std::make_unique<kept_values>(std::move(map), *whole);
 }

@@ -1,4 +1,4 @@
-#include "platform/inspection/readout_numbers.hpp"
+#include "platform/viewing/readout_numbers.hpp"
 
 #include <algorithm>
 #include <charconv>
