@@ -14,19 +14,19 @@
 #include <utility>
 #include <vector>
 
-#include "platform/inspection/map_inspection.hpp"
-#include "platform/inspection/readout_numbers.hpp"
 #include "platform/map_pixels.hpp"
 #include "platform/map_view.hpp"
+#include "platform/viewing/map_viewing.hpp"
+#include "platform/viewing/readout_numbers.hpp"
 #include "request/console_warnings.hpp"
 #include "request/grid_size.hpp"
 #include "screenmap/computed_picture.hpp"
 #include "screenmap/function_worker.hpp"
-#include "screenmap/inspected_function.hpp"
 #include "screenmap/legend.hpp"
 #include "screenmap/map_texts.hpp"
 #include "screenmap/map_values.hpp"
 #include "screenmap/map_widget_layout.hpp"
+#include "screenmap/viewed_function.hpp"
 
 namespace mapplot {
 
@@ -44,12 +44,12 @@ struct function_map {
 struct map_widget_state {
   std::unique_ptr<function_map> function;  // set while the map is function-backed
   std::shared_ptr<const map_data> map;     // set while the map is one of values
-  // What the map answers to its inspection; null when there is nothing to
+  // What the map answers to the user's view of it; null when there is nothing to
   // draw. After `function`, whose picture source it reads, so it goes first.
-  std::unique_ptr<inspected_map> inspected;
+  std::unique_ptr<viewed_map> viewed;
   std::string why_no_map = "no map yet";
   map_texts texts = prepare_map_texts({});
-  map_inspection inspection;  // in device pixels of the map's square
+  map_viewing viewing;  // in device pixels of the map's square
   std::vector<std::string> more_keys;
   std::optional<pixel_rectangle> laid_out_map;  // the map's square when last painted
   // Made with the first function map. Last, so that it is gone, its thread
@@ -133,7 +133,7 @@ void keep_map(map_widget_state& state, std::span<const Value> x, std::span<const
   state.texts = prepare_map_texts(options);
   // A function map's computation is no longer wanted.
   if (state.worker) state.worker->cancel();
-  state.inspected.reset();
+  state.viewed.reset();
   state.function.reset();
   if (auto why = unusable(x, y, z, range)) {
     state.map = nullptr;
@@ -142,12 +142,12 @@ void keep_map(map_widget_state& state, std::span<const Value> x, std::span<const
   }
   state.map = make_map_data(std::vector<double>(x.begin(), x.end()),
                             std::vector<double>(y.begin(), y.end()), z, range, logscale);
-  state.inspected = inspected_values(state.map);
+  state.viewed = viewed_values(state.map);
   // An animation keeps the user's view; another map is shown whole.
-  const inspection_view whole = state.inspected->whole();
-  if (whole != state.inspection.whole) {
-    state.inspection.whole = whole;
-    reset_view(state.inspection);
+  const plane_view whole = state.viewed->whole();
+  if (whole != state.viewing.whole) {
+    state.viewing.whole = whole;
+    reset_view(state.viewing);
   }
 }
 
@@ -157,9 +157,9 @@ void keep_map(map_widget_state& state, std::span<const Value> x, std::span<const
 // and the view grows or shrinks with the square around its centre.
 void follow_layout(map_widget_state& state, const pixel_rectangle& area) {
   const std::optional<pixel_rectangle> previous = std::exchange(state.laid_out_map, area);
-  if (!state.function || !state.inspected || !previous || *previous == area) return;
-  inspection_view& view = state.inspection.view;
-  if (state.inspected->refusal(view, area).empty()) return;
+  if (!state.function || !state.viewed || !previous || *previous == area) return;
+  plane_view& view = state.viewing.view;
+  if (state.viewed->refusal(view, area).empty()) return;
   const long double old_columns = previous->right - previous->left + 1;
   const long double old_rows = previous->bottom - previous->top + 1;
   if (!(old_columns > 0 && old_rows > 0)) return;
@@ -171,13 +171,13 @@ void follow_layout(map_widget_state& state, const pixel_rectangle& area) {
   view = {centre_x - half_width, centre_y - half_height, centre_x + half_width,
           centre_y + half_height};
   // The view moved on: a refusal from before no longer describes it.
-  state.inspection.stop.clear();
+  state.viewing.stop.clear();
 }
 
 // The strip's passing message: why there is no map, why the function gave no
 // picture, or that the view's values are all equal.
 std::string strip_notice(const map_widget_state& state) {
-  if (!state.inspected) return std::string(strip_blanks(state.why_no_map));
+  if (!state.viewed) return std::string(strip_blanks(state.why_no_map));
   if (!state.function) return {};
   const function_map& function = *state.function;
   if (!function.failure.empty()) return function.failure;
@@ -255,16 +255,16 @@ void map_widget::set_function(map_function function, long double x1, long double
     state_->worker->cancel();
   }
   auto shared_function = std::make_shared<const map_function>(std::move(function));
-  state_->inspected.reset();
+  state_->viewed.reset();
   state_->map = nullptr;
   state_->function = std::make_unique<function_map>();
   function_map& map = *state_->function;
   map.function = std::move(shared_function);
   map.source.check = std::move(check);
   map.source.whole = {x1, x2, y1, y2, 0, 0, false};
-  state_->inspected = inspected_function(map.source);
-  state_->inspection.whole = state_->inspected->whole();
-  mapplot::reset_view(state_->inspection);
+  state_->viewed = viewed_function(map.source);
+  state_->viewing.whole = state_->viewed->whole();
+  mapplot::reset_view(state_->viewing);
   state_->texts = prepare_map_texts(options);
   update();
 }
@@ -272,17 +272,13 @@ void map_widget::set_function(map_function function, long double x1, long double
 bool map_widget::view_computed() const {
   const function_map* function = state_->function.get();
   if (!function) return true;
-  const map_viewport current =
-      viewport_over(state_->inspection.view, geometry_of(*this).layout.map);
+  const map_viewport current = viewport_over(state_->viewing.view, geometry_of(*this).layout.map);
   const auto& shown = function->source.shown;
-  return shown && shown->viewport.x1 == current.x1 && shown->viewport.x2 == current.x2 &&
-         shown->viewport.y1 == current.y1 && shown->viewport.y2 == current.y2 &&
-         shown->viewport.columns == current.columns && shown->viewport.rows == current.rows &&
-         !shown->viewport.preview;
+  return shown && same_viewport(shown->viewport, current);
 }
 
 void map_widget::reset_view() {
-  mapplot::reset_view(state_->inspection);
+  mapplot::reset_view(state_->viewing);
   update();
 }
 
@@ -295,7 +291,7 @@ QString map_widget::readout() const {
   const map_widget_state& state = *state_;
   QStringList lines;
   for (const std::string& line :
-       strip_lines(state.inspection, state.inspected.get(), geometry_of(*this).layout.map,
+       strip_lines(state.viewing, state.viewed.get(), geometry_of(*this).layout.map,
                    {.notice = strip_notice(state)})) {
     if (!line.empty()) lines << QString::fromStdString(line);
   }
@@ -311,18 +307,14 @@ void map_widget::paintEvent(QPaintEvent*) {
   QImage picture(static_cast<int>(std::lround(width() * geometry.ratio)),
                  static_cast<int>(std::lround(height() * geometry.ratio)), QImage::Format_RGB32);
   picture.fill(Qt::black);
-  if (state.inspected && has_square) {
+  if (state.viewed && has_square) {
     if (state.function) {
       function_map& function = *state.function;
-      const map_viewport wanted = viewport_over(state.inspection.view, layout.map);
-      const bool requested =
-          function.requested && function.requested->x1 == wanted.x1 &&
-          function.requested->x2 == wanted.x2 && function.requested->y1 == wanted.y1 &&
-          function.requested->y2 == wanted.y2 && function.requested->columns == wanted.columns &&
-          function.requested->rows == wanted.rows;
+      const map_viewport wanted = viewport_over(state.viewing.view, layout.map);
+      const bool requested = function.requested && same_viewport(*function.requested, wanted);
       if (!requested) start_computation(state, wanted);
     }
-    paint_view(state.inspection, *state.inspected, layout.map, layout.map,
+    paint_view(state.viewing, *state.viewed, layout.map, layout.map,
                {reinterpret_cast<argb_pixel*>(picture.bits()), picture.width(), picture.height(),
                 picture.bytesPerLine() / static_cast<qsizetype>(sizeof(argb_pixel))});
   }
@@ -352,7 +344,7 @@ void map_widget::paintEvent(QPaintEvent*) {
   if (state.function && has_square) {
     // The view's edges in the function's own precision, with the digits that
     // tell its pixels apart.
-    const inspection_view& view = state.inspection.view;
+    const plane_view& view = state.viewing.view;
     const long double columns = layout.map.right - layout.map.left + 1;
     const long double rows = layout.map.bottom - layout.map.top + 1;
     group(0, state.texts.xlabel, position_text(view.x1, (view.x2 - view.x1) / columns),
@@ -364,7 +356,7 @@ void map_widget::paintEvent(QPaintEvent*) {
       value_group(8, state.texts.title, shown->min, shown->max);
   }
   if (state.map) {
-    const inspection_view& whole = state.inspection.whole;
+    const plane_view& whole = state.viewing.whole;
     value_group(0, state.texts.xlabel, static_cast<double>(whole.x1),
                 static_cast<double>(whole.x2));
     value_group(4, state.texts.ylabel, static_cast<double>(whole.y1),
@@ -372,15 +364,15 @@ void map_widget::paintEvent(QPaintEvent*) {
     value_group(8, state.texts.title, state.map->zmin, state.map->zmax);
   }
   const QFontMetrics metrics(font());
-  const std::vector<std::string> strip = strip_lines(state.inspection, state.inspected.get(),
-                                                     layout.map, {.notice = strip_notice(state)});
+  const std::vector<std::string> strip =
+      strip_lines(state.viewing, state.viewed.get(), layout.map, {.notice = strip_notice(state)});
   for (int index = 0; index < static_cast<int>(strip.size()); ++index) {
     const QRectF place(4, layout.strip_top / geometry.ratio + index * line, width() - 8, line);
     painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter,
                      metrics.elidedText(QString::fromStdString(strip[index]), Qt::ElideRight,
                                         static_cast<int>(place.width())));
   }
-  if (state.inspection.help_shown) {
+  if (state.viewing.help_shown) {
     std::vector<std::string> help = help_lines({});
     help.insert(help.end() - 1, state.more_keys.begin(), state.more_keys.end());
     const int lines = static_cast<int>(help.size());
@@ -403,25 +395,24 @@ void map_widget::mouseMoveEvent(QMouseEvent* event) {
   map_widget_state& state = *state_;
   const widget_geometry geometry = geometry_of(*this);
   const pixel_point pixel = device_point(event->position(), geometry.ratio);
-  state.inspection.cursor =
-      inside(geometry.layout.map, pixel) ? std::optional(pixel) : std::nullopt;
-  if (state.inspected && state.inspection.drag_from && (event->buttons() & Qt::LeftButton))
-    drag_to(state.inspection, *state.inspected, geometry.layout.map, pixel);
+  state.viewing.cursor = inside(geometry.layout.map, pixel) ? std::optional(pixel) : std::nullopt;
+  if (state.viewed && state.viewing.drag_from && (event->buttons() & Qt::LeftButton))
+    drag_to(state.viewing, *state.viewed, geometry.layout.map, pixel);
   update();
 }
 
 void map_widget::mousePressEvent(QMouseEvent* event) {
-  if (state_->inspection.help_shown) {
-    state_->inspection.help_shown = false;
+  if (state_->viewing.help_shown) {
+    state_->viewing.help_shown = false;
     update();
     return;
   }
   if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-  start_drag(state_->inspection, device_point(event->position(), geometry_of(*this).ratio));
+  start_drag(state_->viewing, device_point(event->position(), geometry_of(*this).ratio));
 }
 
 void map_widget::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) end_drag(state_->inspection);
+  if (event->button() == Qt::LeftButton) end_drag(state_->viewing);
   QWidget::mouseReleaseEvent(event);
 }
 
@@ -431,23 +422,23 @@ void map_widget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void map_widget::wheelEvent(QWheelEvent* event) {
   const double notches = event->angleDelta().y() / 120.0;
-  if (notches == 0 || !state_->inspected) return QWidget::wheelEvent(event);
+  if (notches == 0 || !state_->viewed) return QWidget::wheelEvent(event);
   const widget_geometry geometry = geometry_of(*this);
-  zoom_around(state_->inspection, *state_->inspected, geometry.layout.map,
+  zoom_around(state_->viewing, *state_->viewed, geometry.layout.map,
               device_point(event->position(), geometry.ratio), notches);
   event->accept();
   update();
 }
 
 void map_widget::keyPressEvent(QKeyEvent* event) {
-  if (state_->inspection.help_shown) {
+  if (state_->viewing.help_shown) {
     // Any key only hides the keys' list.
-    state_->inspection.help_shown = false;
+    state_->viewing.help_shown = false;
     update();
   } else if (event->key() == Qt::Key_Home) {
     reset_view();
   } else if (event->key() == Qt::Key_F1 || event->key() == Qt::Key_Question) {
-    state_->inspection.help_shown = true;
+    state_->viewing.help_shown = true;
     update();
   } else {
     QWidget::keyPressEvent(event);
@@ -455,7 +446,7 @@ void map_widget::keyPressEvent(QKeyEvent* event) {
 }
 
 void map_widget::leaveEvent(QEvent* event) {
-  state_->inspection.cursor.reset();
+  state_->viewing.cursor.reset();
   update();
   QWidget::leaveEvent(event);
 }

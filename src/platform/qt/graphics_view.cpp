@@ -8,9 +8,6 @@
 #include <QWindow>
 #include <cmath>
 #include <iterator>
-#include <memory>
-
-#include "platform/map_pixels.hpp"
 
 namespace mapplot {
 namespace {
@@ -22,20 +19,6 @@ constexpr int notice_milliseconds = 1500;
 
 pixel_point pixel_of(const QPointF& position) {
   return {static_cast<int>(std::floor(position.x())), static_cast<int>(std::floor(position.y()))};
-}
-
-bool inside(const pixel_rectangle& area, pixel_point point) {
-  return point.x >= area.left && point.x <= area.right && point.y >= area.top &&
-         point.y <= area.bottom;
-}
-
-inspection_view view_of(const world_window& world) {
-  return {world.x1, world.y1, world.x2, world.y2};
-}
-
-bool usable_view(const inspection_view& view) {
-  const long double width = view.x2 - view.x1, height = view.y2 - view.y1;
-  return std::isfinite(width) && std::isfinite(height) && width != 0 && height != 0;
 }
 
 // A graphics window answers the program's keys and saves what it shows.
@@ -76,57 +59,15 @@ int graphics_view::strip_height() const {
   return strip_line_count * QFontMetrics(font()).height() + 4;
 }
 
-void graphics_view::follow_map(const std::optional<placed_map>& placed) {
-  // Only maps drawn y upwards, as the screen map draws them, are inspected.
-  if (!placed || !placed->map || !placed->world.y_upwards || !usable_view(view_of(placed->world))) {
-    inspected_.reset();
-    inspected_model_.reset();
-    inspection_.drag_from.reset();
-    return;
-  }
-  if (inspected_ && inspected_->map == placed->map && inspected_->viewport == placed->viewport)
-    return;
-  const pixel_rectangle& viewport = placed->viewport;
-  const auto reach =
-      find_cells_under_pixels(*placed->map, viewport, placed->world, normalised(viewport)).reach();
-  if (!reach) {
-    inspected_.reset();
-    inspected_model_.reset();
-    return;
-  }
-  const inspection_view whole = view_of(placed->world);
-  inspected_model_ = inspected_values(placed->map, whole);
-  if (!inspected_) {
-    const bool help_shown = inspection_.help_shown;
-    inspection_ = inspection_of(*inspected_model_);
-    inspection_.help_shown = help_shown;
-  } else {
-    // A camera: the same part of the program's picture stays in view.
-    follow_whole(inspection_, whole);
-  }
-  map_area_ = *reach;
-  inspected_ = placed_map{placed->map, viewport, placed->world};
-}
-
-QImage graphics_view::composed(const QImage& front) const {
-  if (!zoomed() || front.isNull()) return front;
-  QImage picture = front.copy();
-  // Drawn again from the values, never scaled, over the map's background.
-  paint_view(inspection_, *inspected_model_, inspected_->viewport, map_area_,
-             {reinterpret_cast<argb_pixel*>(picture.bits()), picture.width(), picture.height(),
-              picture.bytesPerLine() / static_cast<qsizetype>(sizeof(argb_pixel))});
-  return picture;
-}
-
 QImage graphics_view::shown_picture() const {
-  return composed(canvas_.presented_image());
+  return viewing_.composed(canvas_.presented_image());
 }
 
 void graphics_view::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   canvas_.paint([&](const QImage& front, const std::optional<placed_map>& placed) {
     follow_map(placed);
-    const QImage picture = composed(front);
+    const QImage picture = viewing_.composed(front);
     if (!picture.isNull()) painter.drawImage(0, 0, picture);
     // Whatever the picture does not cover.
     if (picture.width() < width()) {
@@ -140,18 +81,11 @@ void graphics_view::paintEvent(QPaintEvent*) {
 }
 
 QStringList graphics_view::status_lines() const {
-  const pixel_rectangle viewport = inspected_ ? inspected_->viewport : pixel_rectangle{};
   QStringList lines;
-  for (const std::string& line : strip_lines(inspection_, inspected_model_.get(), viewport,
-                                             {.paused = paused_, .notice = notice_.toStdString()}))
+  for (const std::string& line :
+       viewing_.strip({.paused = paused_, .notice = notice_.toStdString()}))
     lines << QString::fromStdString(line);
   return lines;
-}
-
-std::optional<pixel_point> graphics_view::cursor_over_map(const QPointF& position) const {
-  const pixel_point pixel = pixel_of(position);
-  if (!inspected_ || !inside(map_area_, pixel)) return std::nullopt;
-  return pixel;
 }
 
 void graphics_view::paint_overlays(QPainter& painter) const {
@@ -167,7 +101,7 @@ void graphics_view::paint_overlays(QPainter& painter) const {
     painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter,
                      metrics.elidedText(lines[index], Qt::ElideRight, place.width()));
   }
-  if (inspection_.help_shown) {
+  if (viewing_.help_shown()) {
     const std::vector<std::string> help = help_lines(window_keys);
     const int count = static_cast<int>(help.size());
     const QRect box(8, 8, std::max(width() - 16, 0), (count + 1) * line);
@@ -193,7 +127,7 @@ void graphics_view::show_notice(const QString& text) {
 }
 
 void graphics_view::reset_view() {
-  mapplot::reset_view(inspection_);
+  viewing_.home();
   update();
 }
 
@@ -213,14 +147,14 @@ void graphics_view::hideEvent(QHideEvent*) {
 
 void graphics_view::keyPressEvent(QKeyEvent* event) {
   follow_map(canvas_.presented_map());
-  if (inspection_.help_shown) {
+  if (viewing_.help_shown()) {
     // Any key only hides the keys' list.
-    inspection_.help_shown = false;
+    viewing_.show_help(false);
     update();
     return;
   }
   if (event->key() == Qt::Key_F1 || event->key() == Qt::Key_Question) {
-    inspection_.help_shown = true;
+    viewing_.show_help(true);
     update();
     return;
   }
@@ -238,25 +172,26 @@ void graphics_view::keyPressEvent(QKeyEvent* event) {
 
 void graphics_view::mouseMoveEvent(QMouseEvent* event) {
   follow_map(canvas_.presented_map());
-  inspection_.cursor = cursor_over_map(event->position());
-  if (inspection_.drag_from && inspected_ && (event->buttons() & Qt::LeftButton))
-    drag_to(inspection_, *inspected_model_, inspected_->viewport, pixel_of(event->position()));
+  const pixel_point pixel = pixel_of(event->position());
+  if (event->buttons() & Qt::LeftButton) viewing_.drag(pixel);
+  viewing_.hover(pixel);
   update();
 }
 
 void graphics_view::mousePressEvent(QMouseEvent* event) {
   follow_map(canvas_.presented_map());
-  if (inspection_.help_shown) {
-    inspection_.help_shown = false;
+  if (viewing_.help_shown()) {
+    viewing_.show_help(false);
     update();
     return;
   }
-  if (event->button() != Qt::LeftButton || !inspected_) return QWidget::mousePressEvent(event);
-  start_drag(inspection_, pixel_of(event->position()));
+  if (event->button() != Qt::LeftButton || !viewing_.has_map())
+    return QWidget::mousePressEvent(event);
+  viewing_.press(pixel_of(event->position()));
 }
 
 void graphics_view::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) end_drag(inspection_);
+  if (event->button() == Qt::LeftButton) viewing_.release();
   QWidget::mouseReleaseEvent(event);
 }
 
@@ -267,15 +202,14 @@ void graphics_view::mouseDoubleClickEvent(QMouseEvent* event) {
 void graphics_view::wheelEvent(QWheelEvent* event) {
   follow_map(canvas_.presented_map());
   const double notches = event->angleDelta().y() / 120.0;
-  if (notches == 0 || !inspected_) return QWidget::wheelEvent(event);
-  zoom_around(inspection_, *inspected_model_, inspected_->viewport, pixel_of(event->position()),
-              notches);
+  if (notches == 0 || !viewing_.has_map()) return QWidget::wheelEvent(event);
+  viewing_.wheel(pixel_of(event->position()), notches);
   event->accept();
   update();
 }
 
 void graphics_view::leaveEvent(QEvent* event) {
-  inspection_.cursor.reset();
+  viewing_.leave();
   update();
   QWidget::leaveEvent(event);
 }

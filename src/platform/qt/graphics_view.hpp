@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "platform/inspection/map_inspection.hpp"
+#include "platform/qt/framed_map_viewing.hpp"
 #include "platform/qt/window_canvas.hpp"
 #include "platform/qt/window_keys.hpp"
 
@@ -39,7 +39,7 @@ class graphics_view final : public QWidget {
   // The strip's lines under the picture: the visible ranges, the point and
   // the cell under the cursor, and what the window has to say.
   QStringList status_lines() const;
-  bool help_shown() const { return inspection_.help_shown; }
+  bool help_shown() const { return viewing_.help_shown(); }
   // The strip's height under the picture, in pixels.
   int strip_height() const;
 
@@ -63,21 +63,14 @@ class graphics_view final : public QWidget {
   void follow_screen(QScreen* screen);
   // Takes the map the presented frame shows, keeping the user's view relative
   // to the whole map as the program's frames move on.
-  void follow_map(const std::optional<placed_map>& placed);
-  bool zoomed() const { return inspected_ && mapplot::zoomed(inspection_); }
-  QImage composed(const QImage& front) const;
+  void follow_map(const std::optional<placed_map>& placed) { viewing_.follow(placed); }
   void reset_view();
   void paint_overlays(QPainter& painter) const;
-  // The cursor, where it is over the map's pixels.
-  std::optional<pixel_point> cursor_over_map(const QPointF& position) const;
 
   window_canvas& canvas_;
   bool following_screen_changes_ = false;
 
-  std::optional<placed_map> inspected_;             // the shown map, with a non-empty area
-  std::unique_ptr<inspected_map> inspected_model_;  // what it answers, while inspected_
-  pixel_rectangle map_area_{};  // the pixels its cells cover as the program drew it
-  map_inspection inspection_;   // the user's view, cursor and drag
+  framed_map_viewing viewing_;  // the user's view of the shown map, cursor and drag
   bool paused_ = false;
   QString notice_;
   QTimer notice_timer_;

@@ -10,7 +10,6 @@ if(TARGET Qt6::HttpServer AND TARGET Qt6::WebSockets)
   target_sources(mapplot_platform_qt PRIVATE
     ${served_folder}/access_token.cpp
     ${served_folder}/bounded_tcp_server.cpp
-    ${served_folder}/served_inspection.cpp
     ${served_folder}/served_windows.cpp
     ${served_folder}/window_server.cpp
     ${served_page_sources})

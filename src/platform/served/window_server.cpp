@@ -219,7 +219,8 @@ void window_server::take_socket() {
     QJsonObject hello = state_message(joined);
     hello.insert(QStringLiteral("type"), QStringLiteral("hello"));
     hello.insert(QStringLiteral("program"), program_);
-    hello.insert(QStringLiteral("help"), json_lines(served_help_lines()));
+    hello.insert(QStringLiteral("help"),
+                 json_lines(help_lines({.program_frames = true, .save = true})));
     send_json(joined, hello);
     send_json(joined, windows_message());
     send_pending(joined);
@@ -330,10 +331,10 @@ void window_server::send_pending(viewer& to) {
 void window_server::send_window(viewer& to, int number, window_state& state) {
   window_frame* latest = latest_frame(number);
   if (latest == nullptr) return;
-  state.inspection.follow(latest->frame.map);
+  state.viewing.follow(latest->frame.map);
   QByteArray png;
-  if (state.inspection.zoomed()) {
-    png = png_of(state.inspection.composed(latest->frame.picture));
+  if (state.viewing.zoomed()) {
+    png = png_of(state.viewing.composed(latest->frame.picture));
   } else {
     if (latest->png.isEmpty()) latest->png = png_of(latest->frame.picture);
     png = latest->png;
@@ -350,7 +351,7 @@ void window_server::send_strip(viewer& to, int number, window_state& state) {
   const strip_state shown{.paused = system_.pace().paused(), .notice = to.notice.toStdString()};
   send_json(to, {{QStringLiteral("type"), QStringLiteral("strip")},
                  {QStringLiteral("window"), number},
-                 {QStringLiteral("lines"), json_lines(state.inspection.strip(shown))}});
+                 {QStringLiteral("lines"), json_lines(state.viewing.strip(shown))}});
 }
 
 void window_server::carry_out(viewer& from, const QString& command) {
@@ -414,31 +415,31 @@ void window_server::take_message(viewer& from, const QString& text) {
     return;
   }
   if (type == QStringLiteral("leave")) {
-    state.inspection.leave();
+    state.viewing.leave();
     send_strip(from, number, state);
     return;
   }
   if (type == QStringLiteral("home")) {
-    state.redraw = state.inspection.home() || state.redraw;
+    state.redraw = state.viewing.home() || state.redraw;
     send_strip(from, number, state);
     send_pending(from);
     return;
   }
   if (type == QStringLiteral("release")) {
-    state.inspection.release();
+    state.viewing.release();
     return;
   }
   const auto pixel = pixel_of(message);
   if (!pixel) return;
   if (type == QStringLiteral("hover")) {
-    state.redraw = state.inspection.drag(*pixel) || state.redraw;
-    state.inspection.hover(*pixel);
+    state.redraw = state.viewing.drag(*pixel) || state.redraw;
+    state.viewing.hover(*pixel);
   } else if (type == QStringLiteral("wheel")) {
     const double notches = message.value(QStringLiteral("notches")).toDouble();
     if (!(std::abs(notches) <= 100)) return;
-    state.redraw = state.inspection.wheel(*pixel, notches) || state.redraw;
+    state.redraw = state.viewing.wheel(*pixel, notches) || state.redraw;
   } else if (type == QStringLiteral("press")) {
-    state.inspection.press(*pixel);
+    state.viewing.press(*pixel);
   } else {
     return;
   }

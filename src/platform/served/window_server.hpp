@@ -12,8 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/qt/framed_map_viewing.hpp"
 #include "platform/qt/window_canvas.hpp"
-#include "platform/served/served_inspection.hpp"
 #include "platform/served/served_windows.hpp"
 
 class QTimer;
@@ -62,7 +62,7 @@ class window_server final : public QObject {
     bool awaiting_acknowledgement = false;
     bool redraw = false;  // the user's view changed since the last picture sent
     clock::time_point sent_at{};
-    served_inspection inspection;
+    framed_map_viewing viewing;
   };
   struct viewer {
     std::unique_ptr<QWebSocket> socket;
